@@ -1,0 +1,120 @@
+#include "support/platform/FileIo.h"
+
+#include "support/Errors.h"
+#include "support/platform/Handles.h"
+#include "support/platform/Utf.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace vdx {
+
+std::wstring WidePath(std::string_view utf8Path) {
+    std::wstring w = Widen(utf8Path);
+    if (w.size() < MAX_PATH - 12 || w.rfind(LR"(\\?\)", 0) == 0)
+        return w;
+    if (w.rfind(LR"(\\)", 0) == 0)
+        return LR"(\\?\UNC\)" + w.substr(2);
+    DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (n == 0)
+        return w;
+    std::wstring full(n, L'\0');
+    n = GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
+    full.resize(n);
+    if (full.size() >= 2 && full[1] == L':')
+        return LR"(\\?\)" + full;
+    return w;
+}
+
+std::string SysErrorMessage(unsigned long code) {
+    wchar_t* buf = nullptr;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                 FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<LPWSTR>(&buf), 0, nullptr);
+    std::wstring text = n ? std::wstring(buf, n) : std::wstring();
+    if (buf)
+        LocalFree(buf);
+    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.'))
+        text.pop_back();
+    if (text.empty())
+        return "System error " + std::to_string(code);
+    return Narrow(text);
+}
+
+std::string LastErrorMessage() { return SysErrorMessage(GetLastError()); }
+
+bool FileExists(const std::string& path) {
+    DWORD a = GetFileAttributesW(WidePath(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DeleteFileQuiet(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) != 0; }
+
+std::string ReadFileBytes(const std::string& path) {
+    UniqueFile f(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f)
+        throw FileError::CannotOpen(path, LastErrorMessage());
+    std::string bytes;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(f.get(), &size) && size.QuadPart > 0)
+        bytes.reserve(static_cast<size_t>(size.QuadPart));
+    char buf[64 * 1024];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(f.get(), buf, sizeof buf, &got, nullptr))
+            throw FileError::CannotOpen(path, LastErrorMessage());
+        if (got == 0)
+            break;
+        bytes.append(buf, got);
+    }
+    return bytes;
+}
+
+std::string TempNameBeside(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    size_t slash = path.find_last_of("\\/:");
+    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return folder + "~vdx" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(counter++) + ".tmp";
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    // Windows refuses to replace a read-only file; Wine would replace it. Refuse
+    // it the same way everywhere.
+    DWORD attrs = GetFileAttributesW(WidePath(path).c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
+        throw FileError::CannotCreate(path, SysErrorMessage(ERROR_ACCESS_DENIED));
+    const std::string temp = TempNameBeside(path);
+    const std::wstring wtemp = WidePath(temp);
+    {
+        UniqueFile f(CreateFileW(wtemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_HIDDEN, nullptr));
+        if (!f)
+            throw FileError::CannotCreate(path, LastErrorMessage());
+        size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+            DWORD wrote = 0;
+            if (!WriteFile(f.get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+                std::string reason = LastErrorMessage();
+                f.reset();
+                DeleteFileW(wtemp.c_str());
+                throw FileError::CannotCreate(path, reason);
+            }
+            done += wrote;
+        }
+    }
+    SetFileAttributesW(wtemp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!MoveFileExW(wtemp.c_str(), WidePath(path).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        std::string reason = LastErrorMessage();
+        DeleteFileW(wtemp.c_str());
+        throw FileError::CannotCreate(path, reason);
+    }
+}
+
+} // namespace vdx

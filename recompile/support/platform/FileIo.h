@@ -1,0 +1,36 @@
+#pragma once
+// Whole-file reads and writes for the shell, with the wizard's error texts.
+// Paths are UTF-8; long paths (over 260 characters) are handled here.
+
+#include <string>
+#include <string_view>
+
+namespace vdx {
+
+// UTF-16 form of a path for file APIs; paths near or over MAX_PATH get the
+// "\\?\" prefix so that long folders work.
+std::wstring WidePath(std::string_view utf8Path);
+
+// The system's text for an error code, without the trailing line break.
+std::string SysErrorMessage(unsigned long code);
+// SysErrorMessage(GetLastError()).
+std::string LastErrorMessage();
+
+bool FileExists(const std::string& path); // a file, not a folder
+bool DeleteFileQuiet(const std::string& path);
+
+// Reads the whole file (shared read, write and delete access, so a file still
+// held by a console host can be read). Raises FileError "Cannot open file".
+std::string ReadFileBytes(const std::string& path);
+
+// Replaces the file's content in one step: the bytes go to a temporary file in
+// the same folder, which then takes the file's place. On any failure the old
+// file keeps its content, the temporary file is removed, and FileError
+// "Cannot create file" is raised. The new file has plain attributes.
+void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// Makes a temporary file name in the folder of `path` for WriteFileAtomic-like
+// operations (hidden while it is written).
+std::string TempNameBeside(const std::string& path);
+
+} // namespace vdx

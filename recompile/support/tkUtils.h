@@ -1,0 +1,44 @@
+#pragma once
+// File and path utilities of the wizard: list splitting, folder paths, copying
+// and deleting the files of one folder by masks, the system folder, and running
+// a program while the window stays responsive. Paths are UTF-8.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vdx {
+
+// --- text only (functional core) ---
+
+// Clears `list`, then adds the tokens between separators; empty tokens are
+// kept, a trailing separator adds none.
+void SplitText(std::string_view text, char separator, std::vector<std::string>& list);
+
+// Completes a folder path with a separator ("d" -> "d:\", "src" -> "src\",
+// "C:" and "" unchanged).
+std::string DirWithDelimiter(std::string_view path);
+
+// A mask list trimmed and split at blanks (two blanks give an empty mask,
+// which matches nothing).
+std::vector<std::string> SplitMaskList(std::string_view masks);
+
+// Case-insensitive "*"/"?" match of a file name against one mask; "*.*"
+// matches every name, with or without a dot.
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+// --- file system (Win32 shell) ---
+
+bool DirExists(const std::string& path);
+void CopyOneFile(const std::string& source, const std::string& target);
+void CopyFilesByMask(const std::string& sourceFolder, const std::string& targetFolder,
+                     std::string_view masks, std::string_view exceptionMasks);
+void DeleteFilesByMask(const std::string& folder, std::string_view masks);
+void DeleteAllFilesExcept(const std::string& folder, std::string_view exceptionMasks);
+std::string SystemDirectory();
+
+// Runs a command line with its standard output in `outputFile` and returns
+// when it has ended, dispatching the window's messages meanwhile.
+void RunAndWait(const std::string& commandLine, const std::string& outputFile);
+
+} // namespace vdx

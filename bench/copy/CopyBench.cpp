@@ -80,7 +80,7 @@ const std::vector<FolderPlan>& Plan() {
     static const std::vector<FolderPlan> plan = {
         {"Source",
          "vdx",
-         {{&Pas, 330},
+         {{&Pas, 380},
           {&Dfm, 85},
           {&Inc, 18},
           {&Res, 30},
@@ -106,9 +106,9 @@ const std::vector<FolderPlan>& Plan() {
          {{&Pas, 60}, {&Dfm, 12}, {&Inc, 2}, {&Res, 3}, {&Dcu, 4}, {&Bpl, 1}}},
         {"Mirel",
          "mr",
-         {{&Pas, 220}, {&Dfm, 40}, {&Inc, 8}, {&Res, 10}, {&Dpk, 16}, {&Dcu, 12}, {&Bak, 4}}},
-        {"Lattix", "ltx", {{&Pas, 130}, {&Dfm, 30}, {&Inc, 4}, {&Res, 6}, {&Dcu, 8}, {&Hpp, 4}}},
-        {"Res\\English", "vdxrc", {{&Pas, 6}, {&Xml, 4}, {&Res, 2}, {&Bak, 1}}},
+         {{&Pas, 250}, {&Dfm, 40}, {&Inc, 8}, {&Res, 10}, {&Dpk, 16}, {&Dcu, 12}, {&Bak, 4}}},
+        {"Lattix", "ltx", {{&Pas, 150}, {&Dfm, 30}, {&Inc, 4}, {&Res, 6}, {&Dcu, 8}, {&Hpp, 4}}},
+        {"Res\\English", "vdx", {{&Pas, 6}, {&Xml, 4}, {&Res, 2}, {&Bak, 1}}},
     };
     return plan;
 }
@@ -388,28 +388,49 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-// --- per-file variants, for finding where the time goes ---
+// --- per-file variants, for finding where the time goes (--phases) ---
 
 using CopyFn = void (*)(const Copy&);
 
-void StreamInto(const std::wstring& from, const std::wstring& to, DWORD attrs, size_t bufSize) {
-    HANDLE in = CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    Check(in != INVALID_HANDLE_VALUE, "open");
-    HANDLE out = CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attrs, nullptr);
-    Check(out != INVALID_HANDLE_VALUE, "create");
-    static std::vector<char> buffer;
-    buffer.resize(bufSize);
+HANDLE OpenSource(const std::wstring& path) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    Check(h != INVALID_HANDLE_VALUE, "opening the source");
+    return h;
+}
+
+HANDLE CreateTarget(const std::wstring& path, DWORD access, DWORD attributes) {
+    HANDLE h = CreateFileW(path.c_str(), access, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+    Check(h != INVALID_HANDLE_VALUE, "creating the target");
+    return h;
+}
+
+void Pump(HANDLE in, HANDLE out) {
+    static std::vector<char> buffer(256 * 1024);
     for (;;) {
         DWORD got = 0, wrote = 0;
         Check(ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr),
-              "read");
+              "reading");
         if (got == 0)
             break;
-        Check(WriteFile(out, buffer.data(), got, &wrote, nullptr), "write");
+        Check(WriteFile(out, buffer.data(), got, &wrote, nullptr) && wrote == got, "writing");
     }
-    CloseHandle(in);
-    CloseHandle(out);
+}
+
+void PlainAttributes(HANDLE h) {
+    FILE_BASIC_INFO info{};
+    info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    Check(SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info), "attributes");
+}
+
+void RenameByHandle(HANDLE h, const std::wstring& to) {
+    std::vector<char> buf(sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buf.data());
+    info->ReplaceIfExists = TRUE;
+    info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+    std::copy(to.c_str(), to.c_str() + to.size() + 1, info->FileName);
+    Check(SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buf.size())),
+          "rename");
 }
 
 std::wstring TempOf(const Copy& c) {
@@ -421,91 +442,59 @@ const std::vector<std::pair<const char*, CopyFn>>& Variants() {
         {"CopyFileW",
          [](const Copy& c) { Check(CopyFileW(c.from.c_str(), c.to.c_str(), FALSE), "copy"); }},
         {"CopyOneFile", [](const Copy& c) { CopyOneFile(Narrow(c.from), Narrow(c.to)); }},
-        {"GetFileAttributesW(dst)", [](const Copy& c) { GetFileAttributesW(c.to.c_str()); }},
-        {"GetFileAttributesW(folder)",
-         [](const Copy& c) { GetFileAttributesW(c.to.substr(0, c.to.rfind(L'\\') + 1).c_str()); }},
-        {"stream 256K -> dst",
-         [](const Copy& c) { StreamInto(c.from, c.to, FILE_ATTRIBUTE_NORMAL, 256 << 10); }},
-        {"stream 64K -> dst",
-         [](const Copy& c) { StreamInto(c.from, c.to, FILE_ATTRIBUTE_NORMAL, 64 << 10); }},
-        {"stream 1M -> dst",
-         [](const Copy& c) { StreamInto(c.from, c.to, FILE_ATTRIBUTE_NORMAL, 1 << 20); }},
-        {"stream -> tmp + move",
+        {"GetFileAttributesW, missing name",
+         [](const Copy& c) { GetFileAttributesW((c.to + L"x").c_str()); }},
+        {"GetFileAttributesW, existing name",
+         [](const Copy& c) { GetFileAttributesW(c.to.c_str()); }},
+        {"stream into the target (no temp)",
          [](const Copy& c) {
-             const std::wstring t = TempOf(c);
-             StreamInto(c.from, t, FILE_ATTRIBUTE_NORMAL, 256 << 10);
-             Check(MoveFileExW(t.c_str(), c.to.c_str(), MOVEFILE_REPLACE_EXISTING), "move");
+             HANDLE in = OpenSource(c.from);
+             HANDLE out = CreateTarget(c.to, GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
+             Pump(in, out);
+             CloseHandle(in);
+             CloseHandle(out);
          }},
-        {"stream -> hidden tmp + attr + move WT",
+        {"stream, hidden temp, attrs by name, MoveFileExW",
          [](const Copy& c) {
              const std::wstring t = TempOf(c);
-             StreamInto(c.from, t, FILE_ATTRIBUTE_HIDDEN, 256 << 10);
+             HANDLE in = OpenSource(c.from);
+             HANDLE out = CreateTarget(t, GENERIC_WRITE, FILE_ATTRIBUTE_HIDDEN);
+             Pump(in, out);
+             CloseHandle(in);
+             CloseHandle(out);
              SetFileAttributesW(t.c_str(), FILE_ATTRIBUTE_NORMAL);
              Check(MoveFileExW(t.c_str(), c.to.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
                    "move");
          }},
-        {"GetFileAttributesW(missing)",
-         [](const Copy& c) { GetFileAttributesW((c.to + L"x").c_str()); }},
-        {"stream 256K fresh vector -> dst",
-         [](const Copy& c) {
-             HANDLE in =
-                 CreateFileW(c.from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-             HANDLE out = CreateFileW(c.to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-             std::vector<char> buffer(256 * 1024);
-             for (;;) {
-                 DWORD got = 0, wrote = 0;
-                 Check(
-                     ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr),
-                     "read");
-                 if (got == 0)
-                     break;
-                 Check(WriteFile(out, buffer.data(), got, &wrote, nullptr), "write");
-             }
-             CloseHandle(in);
-             CloseHandle(out);
-         }},
-        {"stream -> hidden tmp, info on handle, move WT",
+        {"stream, hidden temp, attrs + rename by handle",
          [](const Copy& c) {
              const std::wstring t = TempOf(c);
-             HANDLE in =
-                 CreateFileW(c.from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-             HANDLE out = CreateFileW(t.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_HIDDEN, nullptr);
-             static std::vector<char> buffer(256 * 1024);
-             for (;;) {
-                 DWORD got = 0, wrote = 0;
-                 Check(
-                     ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr),
-                     "read");
-                 if (got == 0)
-                     break;
-                 Check(WriteFile(out, buffer.data(), got, &wrote, nullptr), "write");
-             }
-             FILE_BASIC_INFO info{};
-             info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-             Check(SetFileInformationByHandle(out, FileBasicInfo, &info, sizeof info), "info");
+             HANDLE in = OpenSource(c.from);
+             HANDLE out = CreateTarget(t, GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_HIDDEN);
+             Pump(in, out);
              CloseHandle(in);
+             PlainAttributes(out);
+             RenameByHandle(out, c.to);
              CloseHandle(out);
-             Check(MoveFileExW(t.c_str(), c.to.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
-                   "move");
          }},
-        {"CopyFileW -> tmp + move",
+        {"stream, plain temp, rename by handle",
          [](const Copy& c) {
              const std::wstring t = TempOf(c);
-             Check(CopyFileW(c.from.c_str(), t.c_str(), FALSE), "copy");
-             Check(MoveFileExW(t.c_str(), c.to.c_str(), MOVEFILE_REPLACE_EXISTING), "move");
+             HANDLE in = OpenSource(c.from);
+             HANDLE out = CreateTarget(t, GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_NORMAL);
+             Pump(in, out);
+             CloseHandle(in);
+             RenameByHandle(out, c.to);
+             CloseHandle(out);
          }},
-        {"CopyFileW -> tmp + basic info + move",
+        {"CopyFileW into temp, attrs + times, MoveFileExW",
          [](const Copy& c) {
              const std::wstring t = TempOf(c);
              Check(CopyFileW(c.from.c_str(), t.c_str(), FALSE), "copy");
              HANDLE h = CreateFileW(t.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
                                     nullptr);
+             Check(h != INVALID_HANDLE_VALUE, "opening the temp");
              FILE_BASIC_INFO info{};
              FILETIME now;
              GetSystemTimeAsFileTime(&now);
@@ -513,9 +502,11 @@ const std::vector<std::pair<const char*, CopyFn>>& Variants() {
              info.CreationTime.HighPart = static_cast<LONG>(now.dwHighDateTime);
              info.LastAccessTime = info.LastWriteTime = info.ChangeTime = info.CreationTime;
              info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-             SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info);
+             Check(SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info), "times");
              CloseHandle(h);
-             Check(MoveFileExW(t.c_str(), c.to.c_str(), MOVEFILE_REPLACE_EXISTING), "move");
+             Check(MoveFileExW(t.c_str(), c.to.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
+                   "move");
          }},
     };
     return variants;
@@ -525,9 +516,11 @@ void Phases(const std::vector<Copy>& copies, const std::string& target, int roun
             const BuildRequest& request) {
     std::vector<std::vector<double>> times(Variants().size() + 1);
     for (int round = 0; round < rounds; ++round) {
-        for (size_t v = 0; v < Variants().size(); ++v) {
+        // Each round starts with another variant, so that none always runs first.
+        for (size_t k = 0; k < Variants().size(); ++k) {
+            const size_t v = (k + static_cast<size_t>(round)) % Variants().size();
             // The attribute probes run against a full folder, the copies into an empty one.
-            const bool probe = std::string(Variants()[v].first).rfind("GetFile", 0) == 0;
+            const bool probe = std::string(Variants()[v].first).rfind("GetFileAttributesW", 0) == 0;
             if (probe) {
                 EmptyFolder(target);
                 RunPlainLoop(copies);
@@ -545,8 +538,8 @@ void Phases(const std::vector<Copy>& copies, const std::string& target, int roun
         times.back().push_back(TimeMs(target, [&] { RunBlock(request); }));
     }
     for (size_t v = 0; v < Variants().size(); ++v)
-        std::printf("%-40s %8.1f ms\n", Variants()[v].first, Median(times[v]));
-    std::printf("%-40s %8.1f ms\n", "RunBlock", Median(times.back()));
+        std::printf("%-48s %8.1f ms\n", Variants()[v].first, Median(times[v]));
+    std::printf("%-48s %8.1f ms\n", "RunBlock", Median(times.back()));
 }
 
 std::string DefaultFolder() {
@@ -555,7 +548,9 @@ std::string DefaultFolder() {
     return Narrow(temp) + "vdx_bench_copy\\";
 }
 
-int Run(int rounds, std::string installDir, bool phases) {
+enum class Mode { Compare, Phases, OnlyActions, OnlyLoop };
+
+int Run(Mode mode, int rounds, std::string installDir) {
     installDir = DirWithDelimiter(installDir);
     BuildRequest request;
     request.InstallDir = installDir;
@@ -589,8 +584,16 @@ int Run(int rounds, std::string installDir, bool phases) {
                 request.LibDir.c_str(), byActions.size(),
                 static_cast<double>(copiedBytes) / (1024 * 1024));
 
-    if (phases) {
-        Phases(copies, target, rounds, request);
+    if (mode != Mode::Compare) {
+        if (mode == Mode::Phases)
+            Phases(copies, target, rounds, request);
+        for (int round = 0; mode != Mode::Phases && round < rounds; ++round) {
+            const double ms = mode == Mode::OnlyActions
+                                  ? TimeMs(target, [&] { RunBlock(request); })
+                                  : TimeMs(target, [&] { RunPlainLoop(copies); });
+            std::printf("round %d: %s %8.1f ms\n", round + 1,
+                        mode == Mode::OnlyActions ? "actions" : "CopyFileW loop", ms);
+        }
         EmptyFolder(target);
         RemoveTree(installDir);
         return 0;
@@ -623,15 +626,21 @@ int Run(int rounds, std::string installDir, bool phases) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const bool phases = argc > 1 && std::wcscmp(argv[1], L"--phases") == 0;
-    if (phases) {
+    Mode mode = Mode::Compare;
+    if (argc > 1 && argv[1][0] == L'-') {
+        if (std::wcscmp(argv[1], L"--phases") == 0)
+            mode = Mode::Phases;
+        else if (std::wcscmp(argv[1], L"--only-actions") == 0)
+            mode = Mode::OnlyActions;
+        else if (std::wcscmp(argv[1], L"--only-loop") == 0)
+            mode = Mode::OnlyLoop;
         ++argv;
         --argc;
     }
     const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 7;
     const std::string folder = argc > 2 ? Narrow(argv[2]) : DefaultFolder();
     try {
-        return Run(rounds, folder, phases);
+        return Run(mode, rounds, folder);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vdx_bench_copy: %s\n", e.what());
         return 1;

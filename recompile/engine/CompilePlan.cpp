@@ -9,24 +9,24 @@ namespace vdx {
 
 namespace {
 
-using IdList = std::initializer_list<std::string_view>;
-
-bool OneOf(std::string_view id, IdList ids) {
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
+template <typename List> bool OneOf(std::string_view id, const List& ids) {
+    return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
 }
 
-constexpr IdList BdeIds = {"delphi21", "delphi22", "delphi23", "delphi24",
-                           "delphi25", "delphi26", "delphi27", "delphi28"};
-constexpr IdList FireDacIds = {"delphi18", "delphi19", "delphi20", "delphi21",
-                               "delphi22", "delphi23", "delphi24", "delphi25",
-                               "delphi26", "delphi27", "delphi28"};
-constexpr IdList RadStudioXe2OnIds = {"delphi16", "delphi17", "delphi18", "delphi19", "delphi20",
-                                      "delphi21", "delphi22", "delphi23", "delphi24", "delphi25",
-                                      "delphi26", "delphi27", "delphi28"};
-constexpr IdList SwitchJIds = {"delphi10", "delphi11", "delphi12", "delphi14", "delphi15",
-                               "delphi16", "delphi17", "delphi18", "delphi19", "delphi20",
-                               "delphi21", "delphi22", "delphi23", "delphi24", "delphi25",
-                               "delphi26", "delphi27", "delphi28"};
+constexpr std::string_view BdeIds[] = {"delphi21", "delphi22", "delphi23", "delphi24",
+                                       "delphi25", "delphi26", "delphi27", "delphi28"};
+constexpr std::string_view FireDacIds[] = {"delphi18", "delphi19", "delphi20", "delphi21",
+                                           "delphi22", "delphi23", "delphi24", "delphi25",
+                                           "delphi26", "delphi27", "delphi28"};
+constexpr std::string_view RadStudioXe2OnIds[] = {
+    "delphi16", "delphi17", "delphi18", "delphi19", "delphi20", "delphi21", "delphi22",
+    "delphi23", "delphi24", "delphi25", "delphi26", "delphi27", "delphi28"};
+constexpr std::string_view SwitchJIds[] = {
+    "delphi10", "delphi11", "delphi12", "delphi14", "delphi15", "delphi16",
+    "delphi17", "delphi18", "delphi19", "delphi20", "delphi21", "delphi22",
+    "delphi23", "delphi24", "delphi25", "delphi26", "delphi27", "delphi28"};
+
+constexpr std::string_view UserDocumentsIds[] = {"delphi9", "delphi10", "delphi11"};
 
 // RAD Studio XE 2 and later: id and the version folder below
 // "<Common Documents>\RAD Studio\".
@@ -179,7 +179,7 @@ DeployPlan MakeDeployPlan(std::string_view id, std::string_view root, const Buil
         plan.DeleteTds = true;
     } else if (id == "delphi4") {
         // Deployed nowhere.
-    } else if (OneOf(id, {"delphi9", "delphi10", "delphi11"})) {
+    } else if (OneOf(id, UserDocumentsIds)) {
         add(request.UserDocumentsDir, "\\Borland Studio Projects\\Bpl", "*.bpl *.dcp");
     } else if (id == "delphi12") {
         add(common, "\\RAD Studio\\6.0\\BPL", "*.bpl *.dcp");

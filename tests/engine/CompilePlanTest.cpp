@@ -238,8 +238,9 @@ TEST(CompilePlan, EmptyBaseFoldersAreNotDeployedInto) {
         auto plan = MakeCompilePlan(Element("LibD16\\vdx16.dpk", id), r);
         EXPECT_TRUE(plan->Deploy.Copies.empty()) << id; // delphi7 has no root here
         EXPECT_EQ(plan->SystemCopyTarget, "") << id;
-        if (id == "delphi7")
+        if (id == "delphi7") {
             EXPECT_EQ(plan->Tools[0], "\\Bin\\dcc32.exe"); // the action refuses an empty root
+        }
     }
 }
 

@@ -83,6 +83,7 @@ TEST_F(SampleRegistry, SampleRegistersItsEnvironmentsAndShellFolders) {
     SampleOptions o;
     o.installDir = dir_ / "Verdex";
     o.libDirs = {"LibD28", "LibD16x64"};
+    o.writeRegistry = true;
     SampleInstall s = BuildSample(o);
 
     EXPECT_EQ(Read32("SOFTWARE\\Embarcadero\\BDS\\22.0", "RootDir"),
@@ -116,6 +117,26 @@ TEST_F(SampleRegistry, HelpersWriteReadAndRemoveValues) {
     EXPECT_EQ(Read32(std::string(ShellFoldersKey), "Personal"), "D:\\Dokumente für alle");
     DeleteShellFolder("Personal");
     EXPECT_EQ(ReadMachineString32(ShellFoldersKey, "Personal"), std::nullopt);
+}
+
+// Tests that must not touch the shared machine keys redirect HKLM for their
+// own process; the builder's writes and the 32-bit reads follow it.
+TEST_F(SampleRegistry, RedirectedMachineKeyTakesTheValues) {
+    const std::wstring scratch = L"Software\\VdxTest\\RedirectedHklm";
+    UniqueKey substitute;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, scratch.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, substitute.put(), nullptr),
+              ERROR_SUCCESS);
+    const auto before = Read32("SOFTWARE\\Embarcadero\\BDS\\22.0", "RootDir");
+    ASSERT_EQ(RegOverridePredefKey(HKEY_LOCAL_MACHINE, substitute.get()), ERROR_SUCCESS);
+    RegisterCompiler(28, "C:\\Redirected\\");
+    const auto redirected = Read32("SOFTWARE\\Embarcadero\\BDS\\22.0", "RootDir");
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    substitute.reset();
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VdxTest");
+
+    EXPECT_EQ(redirected, "C:\\Redirected\\");
+    EXPECT_EQ(Read32("SOFTWARE\\Embarcadero\\BDS\\22.0", "RootDir"), before);
 }
 
 } // namespace

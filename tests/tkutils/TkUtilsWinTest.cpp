@@ -322,3 +322,15 @@ TEST(SystemDirectory, IsTheFolderOf32BitSystemDlls) {
     EXPECT_TRUE(DirExists(dir));
 #endif
 }
+
+TEST(AtomicFile, WriteAbandonedBeforeCommitLeavesTheOldFile) {
+    ScratchDir dir;
+    test::WriteFile(dir / "vdx.bpl", "old");
+    {
+        AtomicFile file(dir / "vdx.bpl");
+        file.Write("half of the new");
+        EXPECT_EQ(Entries(dir.Path()).size(), 2u); // the temporary file is beside it
+    }
+    EXPECT_EQ(test::ReadFile(dir / "vdx.bpl"), "old");
+    EXPECT_EQ(Entries(dir.Path()), Names{"vdx.bpl"});
+}

@@ -86,6 +86,7 @@ int wmain(int argc, wchar_t** argv) {
 
     SampleOptions o;
     o.standinExe = ExeFolder() + "standin.exe";
+    o.writeRegistry = true;
     bool libdGiven = false;
     try {
         for (size_t i = 0; i < args.size(); ++i) {

@@ -24,9 +24,9 @@
 //   <parent>\Public Documents\ (the "Common Documents" shell folder) with
 //       RAD Studio\<n>.0\BPL for Ver 12, 14, 15 and RAD Studio\<n>.0\BPL\Win32,
 //       BPL\Win64, DCP\Win32, DCP\Win64 for Ver 16 to 28
-// Registry (32-bit view of HKLM): RootDir of every environment's key, with a
-// trailing backslash as the environments write it, and the shell-folders
-// values "Personal" and "Common Documents".
+// Registry, when asked for (32-bit view of HKLM): RootDir of every
+// environment's key, with a trailing backslash as the environments write it,
+// and the shell-folders values "Personal" and "Common Documents".
 
 #include <string>
 #include <utility>
@@ -53,7 +53,9 @@ struct SampleOptions {
     std::string envRootsDir;        // default <parent>\Program Files\IDE
     std::string userDocumentsDir;   // default <parent>\My Documents
     std::string commonDocumentsDir; // default <parent>\Public Documents
-    bool writeRegistry = true;
+    // Machine-wide values in the Wine prefix that every test shares: a test
+    // that writes them should run alone (RUN_SERIAL) or redirect HKLM first.
+    bool writeRegistry = false;
     std::string standinExe; // copied into every environment's Bin; empty: no tools
     std::string vdrcExe;    // copied to Res\vdrc.exe when given
     std::string wizardExe;  // copied into the installation folder when given

@@ -14,10 +14,10 @@
 //
 // What it prints and whether it fails is chosen by directives, taken in this
 // order:
-//   - marker lines in the project file (for make also in the make file's
-//     .bpk or .cbproj of the same name): "standin:" preceded only by blanks
-//     and comment characters, e.g. "//standin: error", "{ standin: hint }",
-//     "# standin: @make fatal", "<!-- standin: warning -->";
+//   - marker lines in the project file (for make: in the make file, then in
+//     the .bpk or .cbproj of the same name): "standin:" preceded only by
+//     blanks and comment characters, e.g. "//standin: error",
+//     "{ standin: hint }", "# standin: @make fatal", "<!-- standin: warning -->";
 //   - the lines of standin.cfg next to this program ("#" starts a comment);
 //   - the environment variable VDX_STANDIN, directives separated by ";".
 // A directive is "[@mask ...] keyword [argument]". Each @mask (wildcards * ?,

@@ -228,7 +228,10 @@ std::optional<CompilePlan> MakeCompilePlan(const CompileElement& element,
         BatchComposer build(fits);
         std::string makeName = ChangeExtension(plan.PackageName, ".mak");
         std::string makeArg = build.Arg(makeName);
-        plan.BuildBatch = build.Finish("cd " + build.Quoted(plan.PackageFolder) + "\r\n" +
+        // "/d" here too: without it cmd.exe does not switch drives, and make
+        // would run in whatever folder the wizard had when the package lies
+        // on another drive.
+        plan.BuildBatch = build.Finish("cd /d " + build.Quoted(plan.PackageFolder) + "\r\n" +
                                        build.QuotedArg(plan.Tools[1]) + " -f" + makeArg);
     } else {
         plan.Tools = {plan.Root + (request.Platform64 ? "\\Bin\\dcc64.exe" : "\\Bin\\dcc32.exe")};

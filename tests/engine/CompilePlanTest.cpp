@@ -255,7 +255,7 @@ TEST(CompilePlan, CppBuilderChainUsesTheDelphiRoot) {
     EXPECT_EQ(plan->ConverterBatch.Text,
               "cd /d \"C:\\Pkg\\LibD16\\\"\r\n\"C:\\RS\\Bin\\bpr2mak.exe\" vdxcb16.bpk");
     EXPECT_EQ(plan->BuildBatch.Text,
-              "cd \"C:\\Pkg\\LibD16\\\"\r\n\"C:\\RS\\Bin\\make.exe\" -fvdxcb16.mak");
+              "cd /d \"C:\\Pkg\\LibD16\\\"\r\n\"C:\\RS\\Bin\\make.exe\" -fvdxcb16.mak");
     EXPECT_EQ(plan->MakeFile, "C:\\Pkg\\LibD16\\vdxcb16.mak");
     EXPECT_EQ(plan->PackageOutput, "C:\\Pkg\\LibD16\\vdxcb16.bpl");
     EXPECT_EQ(plan->Tools,

@@ -40,6 +40,9 @@ struct QuietFrontEnd : FrontEnd {
     void clearLog() override {}
     void appendLog(std::string_view line) override {
         ++lines;
+        if (line.find(" error: ") != std::string_view::npos ||
+            line.find(" not compiled!") != std::string_view::npos)
+            std::printf("  %.*s\n", static_cast<int>(line.size()), line.data());
         if (line.size() > 9 && line.substr(line.size() - 9) == " compiled")
             ++compiled;
     }

@@ -2,6 +2,7 @@
 
 #include "engine/BatchRun.h"
 #include "engine/CompilePlan.h"
+#include "engine/Deployment.h"
 #include "engine/IncludeEdits.h"
 #include "engine/IncludeFiles.h"
 #include "support/platform/FileIo.h"
@@ -92,9 +93,9 @@ private:
     std::wstring backup_;
 };
 
-void Deploy(const CompilePlan& plan) {
+void Deploy(const CompilePlan& plan, DeployRecord* record) {
     for (const DeployCopy& copy : plan.Deploy.Copies)
-        CopyFilesByMask(plan.PackageFolder, copy.TargetFolder, copy.Masks, "");
+        DeployByMask(plan.PackageFolder, copy.TargetFolder, copy.Masks, record);
     if (plan.Deploy.DeleteTds)
         DeleteFilesByMask(plan.PackageFolder, "*.tds");
     if (!plan.SystemCopyTarget.empty())
@@ -103,7 +104,8 @@ void Deploy(const CompilePlan& plan) {
 
 } // namespace
 
-void CompileAction(const TvdxXMLItem& action, const BuildRequest& request, FrontEnd& frontEnd) {
+void CompileAction(const TvdxXMLItem& action, const BuildRequest& request, FrontEnd& frontEnd,
+                   DeployRecord* record) {
     CompileElement element{action.AttrValue("file"), action.AttrValue("compiler"),
                            action.AttrValue("bpltosysdir"), action.AttrValue("search")};
     if (!FileExists(request.InstallDir + element.File))
@@ -144,11 +146,13 @@ void CompileAction(const TvdxXMLItem& action, const BuildRequest& request, Front
     }
     Run(installDir, plan->BuildBatch);
     DeleteFileQuiet(plan->MakeFile);
+    if (record)
+        record->ForgetSources(plan->PackageOutput.substr(0, plan->PackageOutput.size() - 3));
 
     bool produced = FileExists(plan->PackageOutput);
     aside.Finish();
     if (produced)
-        Deploy(*plan);
+        Deploy(*plan, record);
     bool ok = AnalyseLog(installDir, plan->Id, frontEnd);
     if (ok && !produced)
         frontEnd.appendLog(ErrorLine(plan->Id, "no package output was produced"));

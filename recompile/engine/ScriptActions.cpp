@@ -12,7 +12,7 @@ void ScriptActions::Delete(const TvdxXMLItem& action) {
     DeleteAction(action, request_);
 }
 void ScriptActions::Compile(const TvdxXMLItem& action) {
-    CompileAction(action, request_, frontEnd_);
+    CompileAction(action, request_, frontEnd_, &deployed_);
 }
 
 } // namespace vdx

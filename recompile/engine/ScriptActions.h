@@ -3,6 +3,7 @@
 // elements handed to the file actions and the compile action.
 
 #include "engine/BuildRequest.h"
+#include "engine/Deployment.h"
 #include "engine/FrontEnd.h"
 #include "engine/Interpreter.h"
 
@@ -20,6 +21,7 @@ public:
 private:
     const BuildRequest& request_;
     FrontEnd& frontEnd_;
+    DeployRecord deployed_; // the deployment copies of this request
 };
 
 } // namespace vdx

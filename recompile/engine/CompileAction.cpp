@@ -94,8 +94,7 @@ private:
 };
 
 void Deploy(const CompilePlan& plan, DeployRecord* record) {
-    for (const DeployCopy& copy : plan.Deploy.Copies)
-        DeployByMask(plan.PackageFolder, copy.TargetFolder, copy.Masks, record);
+    DeployFiles(plan.PackageFolder, plan.Deploy.Copies, record);
     if (plan.Deploy.DeleteTds)
         DeleteFilesByMask(plan.PackageFolder, "*.tds");
     if (!plan.SystemCopyTarget.empty())

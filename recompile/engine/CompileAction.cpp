@@ -150,9 +150,11 @@ void CompileAction(const TvdxXMLItem& action, const BuildRequest& request, Front
 
     bool produced = FileExists(plan->PackageOutput);
     aside.Finish();
+    // The log is read before the deployment: the compiler's lines are shown
+    // and log.txt is gone also when a deployment copy fails.
+    bool ok = AnalyseLog(installDir, plan->Id, frontEnd);
     if (produced)
         Deploy(*plan, record);
-    bool ok = AnalyseLog(installDir, plan->Id, frontEnd);
     if (ok && !produced)
         frontEnd.appendLog(ErrorLine(plan->Id, "no package output was produced"));
     frontEnd.appendLog(ResultLine(plan->PackageName, ok && produced));

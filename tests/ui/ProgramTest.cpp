@@ -119,23 +119,14 @@ public:
 
     // The visible top-level windows of the wizard right now.
     std::vector<SeenWindow> Windows() const {
-        struct Ctx {
-            DWORD pid;
-            std::vector<SeenWindow> found;
-        } ctx{pid_, {}};
-        EnumWindows(
-            [](HWND h, LPARAM p) -> BOOL {
-                auto* c = reinterpret_cast<Ctx*>(p);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(h, &pid);
-                wchar_t cls[64] = {};
-                GetClassNameW(h, cls, 64);
-                if (pid == c->pid && IsWindowVisible(h))
-                    c->found.push_back({Narrow(cls), WindowText(h), h});
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&ctx));
-        return ctx.found;
+        std::vector<SeenWindow> found;
+        for (HWND h : TopLevelWindows(pid_)) {
+            wchar_t cls[64] = {};
+            GetClassNameW(h, cls, 64);
+            if (IsWindowVisible(h))
+                found.push_back({Narrow(cls), WindowText(h), h});
+        }
+        return found;
     }
 
     // Waits for a visible window with this caption; nullptr after the time-out.

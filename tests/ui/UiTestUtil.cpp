@@ -146,6 +146,23 @@ void Pump() {
     }
 }
 
+namespace {
+BOOL CALLBACK CollectWindow(HWND h, LPARAM p) {
+    auto* found = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid == found->first)
+        found->second.push_back(h);
+    return TRUE;
+}
+} // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD processId) {
+    std::pair<DWORD, std::vector<HWND>> found{processId, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
+    return found.second;
+}
+
 BoxAnswerer::BoxAnswerer(DWORD processId, WPARAM button, std::function<void(HWND)> onBox)
     : pid_(processId), button_(button), onBox_(std::move(onBox)), thread_([this] { Loop(); }) {}
 
@@ -162,23 +179,13 @@ std::vector<BoxAnswerer::Box> BoxAnswerer::Boxes() const {
 void BoxAnswerer::Loop() {
     std::vector<HWND> answered;
     while (!stop_) {
-        struct Ctx {
-            DWORD pid;
-            std::vector<HWND> found;
-        } ctx{pid_, {}};
-        EnumWindows(
-            [](HWND h, LPARAM p) -> BOOL {
-                auto* c = reinterpret_cast<Ctx*>(p);
-                wchar_t cls[16] = {};
-                DWORD pid = 0;
-                GetWindowThreadProcessId(h, &pid);
-                if (pid == c->pid && GetClassNameW(h, cls, 16) && lstrcmpW(cls, L"#32770") == 0 &&
-                    IsWindowVisible(h))
-                    c->found.push_back(h);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&ctx));
-        for (HWND box : ctx.found) {
+        std::vector<HWND> found;
+        for (HWND h : TopLevelWindows(pid_)) {
+            wchar_t cls[16] = {};
+            if (GetClassNameW(h, cls, 16) && lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h))
+                found.push_back(h);
+        }
+        for (HWND box : found) {
             bool seen = false;
             for (HWND a : answered)
                 seen = seen || a == box;

@@ -72,6 +72,8 @@ void UserSelect(ComboBox& cb, int row);
 // Sends a key press through the dialog keyboard handling of the form.
 void PressKey(HWND form, WPARAM key);
 void Pump();
+// The top-level windows of a process.
+std::vector<HWND> TopLevelWindows(DWORD processId);
 
 // Answers the dialog boxes (class #32770) of a process from another thread:
 // records the caption and text of each, then presses `button` (IDOK, IDCANCEL).

@@ -23,6 +23,31 @@ DWORD Label::KindStyle(const ControlRow& row) const {
     return (row.Flags & WordWrap) ? SS_LEFT : SS_LEFTNOWORDWRAP;
 }
 
+void Label::Created(const ControlRow& row) {
+    autoSize_ = !(row.Flags & WordWrap);
+    FitToText();
+}
+
+void Label::SetText(std::string_view text) {
+    Control::SetText(text);
+    FitToText();
+}
+
+void Label::FitToText() {
+    if (!autoSize_ || !hwnd_)
+        return;
+    std::wstring text = Widen(Text());
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_SINGLELINE | DT_LEFT);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // --- Button ---
 
 DWORD Button::KindStyle(const ControlRow&) const {

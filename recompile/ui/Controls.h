@@ -16,13 +16,21 @@ protected:
     DWORD KindStyle(const ControlRow&) const override;
 };
 
+// A label that does not wrap sizes itself to its text, keeping its top left
+// corner; a word-wrapped label keeps the size of its row.
 class Label : public Control {
 public:
     ControlKind Kind() const override { return ControlKind::Label; }
+    void SetText(std::string_view text) override;
 
 protected:
     const wchar_t* WindowClass() const override { return L"STATIC"; }
     DWORD KindStyle(const ControlRow& row) const override;
+    void Created(const ControlRow& row) override;
+
+private:
+    void FitToText();
+    bool autoSize_ = true;
 };
 
 class Button : public Control {

@@ -162,6 +162,8 @@ namespace {
 // leaves Tab and Esc to the form, so that Tab moves on and Esc presses Exit.
 LRESULT CALLBACK MemoKeysProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                               DWORD_PTR) {
+    if (msg == WM_NCDESTROY)
+        RemoveWindowSubclass(hwnd, MemoKeysProc, 1);
     LRESULT r = DefSubclassProc(hwnd, msg, wParam, lParam);
     if (msg == WM_GETDLGCODE && lParam) {
         const MSG* m = reinterpret_cast<const MSG*>(lParam);

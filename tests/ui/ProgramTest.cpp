@@ -229,6 +229,12 @@ TEST(Program, HiddenRunShowsNoWindowAndKeepsTheStoredChoices) {
     wizard.Start("german Ignored");
     std::vector<SeenWindow> seen;
     EXPECT_EQ(wizard.WaitForExit(seen), 0);
-    EXPECT_TRUE(seen.empty()) << Describe(seen);
+    // Only the message boxes of the request's checks may appear (they are
+    // answered); neither the warning window nor the main window.
+    std::vector<SeenWindow> windows;
+    for (const SeenWindow& w : seen)
+        if (w.Class != "#32770")
+            windows.push_back(w);
+    EXPECT_TRUE(windows.empty()) << Describe(windows);
     EXPECT_EQ(RealSettings::Values(), stored);
 }

@@ -238,3 +238,19 @@ TEST(Program, HiddenRunShowsNoWindowAndKeepsTheStoredChoices) {
     EXPECT_TRUE(windows.empty()) << Describe(windows);
     EXPECT_EQ(RealSettings::Values(), stored);
 }
+
+TEST(Program, CarriesTheManifestForCommonControlsSix) {
+    std::wstring exe = WidePath(BinaryDir() + "recompile\\recompile.exe");
+    HMODULE m = LoadLibraryExW(exe.c_str(), nullptr,
+                               LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(m, nullptr);
+    HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)); // RT_MANIFEST
+    ASSERT_NE(r, nullptr);
+    const char* data = static_cast<const char*>(LockResource(LoadResource(m, r)));
+    std::string manifest(data, SizeofResource(m, r));
+    FreeLibrary(m);
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos)
+        << manifest;
+    EXPECT_EQ(manifest.find("requestedExecutionLevel"), std::string::npos);
+}

@@ -2,6 +2,8 @@
 // literals, joined and with their doubled apostrophes undone, hold exactly the
 // input's text without line breaks.
 //
+// Both forms of the unit (UTF-16 and UTF-8) must agree.
+//
 // The expected text is found without the converter's decoder: for well-formed
 // UTF-8 the literals, written back as UTF-8, must equal the input bytes minus
 // a leading byte-order mark, every CR and LF, and everything from the first
@@ -9,6 +11,7 @@
 
 #include "vdrc/core/Failure.h"
 #include "vdrc/core/ResourceUnit.h"
+#include "vdrc/core/Utf8.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +27,7 @@ void Check(bool ok) {
 }
 
 // Well-formed UTF-8 after the Unicode standard's table of byte sequences.
-bool IsUtf8(std::string_view s) {
+bool WellFormed(std::string_view s) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const auto* end = p + s.size();
     while (p < end) {
@@ -104,6 +107,17 @@ bool IsHigh(char16_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
 }
 
+// Joins the pieces of a unit; no piece may end in the middle of a pair.
+template <typename Char> class Joiner : public vdx::rc::UnitSink<Char> {
+public:
+    void Write(std::basic_string_view<Char> piece) override {
+        if constexpr (sizeof(Char) == 2)
+            Check(piece.empty() || !IsHigh(piece.back()));
+        text += piece;
+    }
+    std::basic_string<Char> text;
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -112,15 +126,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (body.substr(0, 3) == "\xEF\xBB\xBF")
         body.remove_prefix(3);
 
+    Check(vdx::rc::IsUtf8(bytes) == WellFormed(bytes));
+
     std::u16string unitText;
     try {
         unitText = vdx::rc::ConvertResource(u"Fuzz", bytes);
     } catch (const vdx::rc::Failure& e) {
         Check(e.TypeName() == "EEncodingError");
-        Check(!IsUtf8(body));
+        Check(!WellFormed(body));
+        try {
+            vdx::rc::ConvertResourceUtf8(u"Fuzz", bytes);
+            Check(false);
+        } catch (const vdx::rc::Failure& e8) {
+            Check(e8.TypeName() == "EEncodingError");
+        }
         return 0;
     }
-    Check(IsUtf8(body));
+    Check(WellFormed(body));
+    // The UTF-8 form of the unit is the same text, and so are both forms
+    // handed over in small pieces.
+    const std::string unitUtf8 = vdx::rc::ConvertResourceUtf8(u"Fuzz", bytes);
+    Check(unitUtf8 == ToUtf8(unitText));
+    const size_t pieceSize = 1 + size % 97;
+    Joiner<char16_t> pieces16;
+    vdx::rc::ConvertResource(u"Fuzz", bytes, pieces16, pieceSize);
+    Check(pieces16.text == unitText);
+    Joiner<char> pieces8;
+    vdx::rc::ConvertResourceUtf8(u"Fuzz", bytes, pieces8, pieceSize);
+    Check(pieces8.text == unitUtf8);
 
     std::u16string_view unit = unitText;
     for (std::u16string_view head : {u"unit Fuzz;", u"", u"interface", u"{$I vdx.inc}",

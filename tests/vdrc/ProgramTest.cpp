@@ -108,7 +108,7 @@ TEST(VdrcProgram, WritesUtf8UnitWithSwitchBeforeOrAfterPath) {
     const std::string input = res / "vdxrcInsp.xml";
     WriteFile(input, kInput);
     for (const std::string& args : {"-j \"" + input + "\"", "\"" + input + "\" /J",
-                                   "\"\" \"" + input + "\" -x other.xml -J"}) {
+                                    "\"\" \"" + input + "\" -x other.xml -J"}) {
         SCOPED_TRACE(args);
         DeleteFileW(Widen(cwd / "vdxrcInsp.pas").c_str());
         const Outcome o = RunVdrc(cwd.Path(), args);
@@ -182,6 +182,7 @@ TEST(VdrcProgram, ReportsErrorAndKeepsOldUnit) {
         {"missing input", false, "", "EFOpenError: Cannot open file \"%sLost.xml\". ", true, false},
         {"not UTF-8", true, "<a>caf\xE9</a>", noMapping, false, false},
         {"bad byte after the NUL", true, std::string("<a/>\0\xFF", 6), noMapping, false, false},
+        {"not UTF-8 and a read-only unit", true, "caf\xE9", noMapping, false, true},
         {"read-only unit", true, "<a/>", "EFCreateError: Cannot create file \"%sLost.pas\". ", true,
          true},
     };

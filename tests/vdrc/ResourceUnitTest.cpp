@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace vdx::rc {
 namespace {
@@ -38,7 +39,7 @@ std::string Body(std::string_view bytes) {
 
 TEST(ResourceUnit, WholeUnitLineByLine) {
     EXPECT_EQ(Convert("<a/>"), kHead + "'<a/>'+\r\n" + kTail);
-    EXPECT_EQ(Utf8Encode(ConvertResource(u"vdxrcInsp", "")),
+    EXPECT_EQ(ConvertResourceUtf8(u"vdxrcInsp", ""),
               "unit vdxrcInsp;\r\n"
               "\r\n"
               "interface\r\n"
@@ -146,6 +147,31 @@ TEST(ResourceUnit, AcceptsEveryKindOfUtf8Sequence) {
     const std::string text = "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80"
                              "\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
     EXPECT_EQ(Body(text), "'" + text + "'+\r\n");
+}
+
+// Collects the pieces a sink receives.
+class Pieces : public UnitSink<char16_t> {
+public:
+    void Write(std::u16string_view piece) override { pieces.emplace_back(piece); }
+    std::vector<std::u16string> pieces;
+};
+
+TEST(ResourceUnit, HandsOverPiecesThatKeepPairsTogether) {
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "\xF0\x9F\x98\x80'x\r\n";
+    const std::u16string whole = ConvertResource(u"Res", text);
+    for (size_t pieceSize : {1, 2, 3, 100}) {
+        Pieces sink;
+        ConvertResource(u"Res", text, sink, pieceSize);
+        std::u16string joined;
+        for (const std::u16string& piece : sink.pieces) {
+            EXPECT_FALSE(!piece.empty() && piece.back() >= 0xD800 && piece.back() <= 0xDBFF);
+            joined += piece;
+        }
+        EXPECT_TRUE(joined == whole) << pieceSize;
+        EXPECT_GT(sink.pieces.size(), 10u);
+    }
 }
 
 TEST(UnitName, IsTheFileNameWithoutItsLastExtension) {

@@ -23,7 +23,12 @@ TEST(Utf8, EncodesUnpairedSurrogatesAsReplacementCharacter) {
 }
 
 TEST(Utf8, DecodeRejectsIllFormedInput) {
-    EXPECT_THROW(Utf8Decode("\xC3"), Failure);
+    // Ill-formed bytes behind a run of ASCII longer than eight bytes, too.
+    for (const char* bytes : {"\xC3", "0123456789abcdef\xC3", "0123456789\x80", "\xED\xA0\x80"}) {
+        EXPECT_FALSE(IsUtf8(bytes)) << bytes;
+        EXPECT_THROW(Utf8Decode(bytes), Failure);
+    }
+    EXPECT_TRUE(IsUtf8("0123456789abcdef\xC3\xA9\xF0\x9F\x98\x80xyz"));
     EXPECT_THROW(Utf8Decode("\xED\xBF\xBF"), Failure);
     EXPECT_TRUE(Utf8Decode(std::string("a\0b", 3)) == std::u16string(u"a\0b", 3));
 }

@@ -4,31 +4,162 @@
 #include "vdrc/core/Utf8.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace vdx::rc {
 
 namespace {
 
-constexpr std::u16string_view kHead = u";\r\n"
-                                      u"\r\n"
-                                      u"interface\r\n"
-                                      u"{$I vdx.inc}\r\n"
-                                      u"implementation\r\n"
-                                      u"uses vdxRes;\r\n"
-                                      u"const resXML =\r\n";
+constexpr std::string_view kHead = ";\r\n"
+                                   "\r\n"
+                                   "interface\r\n"
+                                   "{$I vdx.inc}\r\n"
+                                   "implementation\r\n"
+                                   "uses vdxRes;\r\n"
+                                   "const resXML =\r\n";
 
-constexpr std::u16string_view kTail = u"'';\r\n"
-                                      u"initialization\r\n"
-                                      u"    vdxResources.AddXML(Utf8Encode(resXML));\r\n"
-                                      u"\r\n"
-                                      u"end.\r\n";
+constexpr std::string_view kTail = "'';\r\n"
+                                   "initialization\r\n"
+                                   "    vdxResources.AddXML(Utf8Encode(resXML));\r\n"
+                                   "\r\n"
+                                   "end.\r\n";
 
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
+constexpr std::string_view kLineBreak = "'+\r\n";
+
+// A byte that goes into a literal as it is: ASCII other than CR, LF, NUL
+// (all below 0x0E) and the apostrophe.
+inline bool IsPlain(unsigned char b) {
+    return b >= 0x0E && b < 0x80 && b != '\'';
 }
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
+
+// True when all eight bytes at p are plain (bit tricks over one 64-bit word:
+// a byte with its high bit set, a byte below 0x0E, a byte equal to the
+// apostrophe).
+inline bool ArePlain8(const unsigned char* p) {
+    constexpr uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    const uint64_t below = (w - kOnes * 0x0E) & ~w;
+    const uint64_t q = w ^ (kOnes * '\'');
+    const uint64_t apostrophe = (q - kOnes) & ~q;
+    return ((w | below | apostrophe) & kHighs) == 0;
 }
+
+template <typename Char> Char* PutAscii(Char* out, std::string_view text) {
+    for (char c : text)
+        *out++ = static_cast<Char>(c);
+    return out;
+}
+
+// Checks that the bytes from p on are UTF-8.
+void CheckUtf8(const unsigned char* p, const unsigned char* end) {
+    char32_t cp;
+    while (p < end)
+        if (*p < 0x80)
+            ++p;
+        else if (!DecodeUtf8Step(p, end, cp))
+            throw Failure::NoMapping();
+}
+
+// One pass over the bytes: decode, drop line breaks, cut, quote and encode.
+// Char is char16_t for a UTF-16 unit and char for a UTF-8 unit; either way the
+// cut is counted in UTF-16 code units.
+template <typename Char>
+void BuildUnit(std::basic_string_view<Char> unitName, std::string_view bytes, UnitSink<Char>& sink,
+               size_t pieceSize) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    if (end - p >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+        p += 3;
+
+    // Room beyond a full piece: one step of the loop below writes at most a
+    // line break, an apostrophe, a line's run of ASCII or one character with
+    // its doubled apostrophe; the head and the end each fit as well.
+    constexpr size_t kSlack = 128;
+    static_assert(4 + 1 + kChunkLength + 4 <= kSlack && kHead.size() <= kSlack &&
+                  kLineBreak.size() + kTail.size() <= kSlack);
+    // The text of the literals takes at most three code units per byte (an
+    // apostrophe two, plus the line ends): a small input needs no full piece.
+    const size_t room = std::max<size_t>(1, std::min(pieceSize, 3 * bytes.size() + 8));
+    std::basic_string<Char> piece(room + kSlack, Char());
+    Char* const begin = piece.data();
+    Char* const full = begin + room;
+    Char* out = PutAscii(begin, "unit ");
+    sink.Write(std::basic_string_view<Char>(begin, static_cast<size_t>(out - begin)));
+    sink.Write(unitName);
+    out = PutAscii(begin, kHead);
+
+    size_t used = kChunkLength; // code units on the current line; none open yet
+    bool open = false;
+    while (p < end) {
+        if (out >= full) {
+            sink.Write(std::basic_string_view<Char>(begin, static_cast<size_t>(out - begin)));
+            out = begin;
+        }
+        // A run of plain ASCII up to the end of the line.
+        if (open && used < kChunkLength) {
+            const auto* stop = p + std::min<size_t>(kChunkLength - used, end - p);
+            const auto* from = p;
+            while (stop - p >= 8 && ArePlain8(p)) {
+                for (int i = 0; i < 8; ++i)
+                    out[i] = static_cast<Char>(p[i]);
+                out += 8;
+                p += 8;
+            }
+            while (p < stop && IsPlain(*p))
+                *out++ = static_cast<Char>(*p++);
+            used += static_cast<size_t>(p - from);
+            if (p == end)
+                break;
+        }
+        const unsigned char b = *p;
+        const auto* start = p;
+        char32_t cp = b;
+        if (b < 0x80) {
+            ++p;
+            if (b == '\r' || b == '\n')
+                continue;
+            if (b == 0) {
+                CheckUtf8(p, end);
+                break;
+            }
+        } else if (!DecodeUtf8Step(p, end, cp)) {
+            throw Failure::NoMapping();
+        }
+        const size_t units = cp >= 0x10000 ? 2 : 1;
+        if (used + units > kChunkLength) {
+            if (open)
+                out = PutAscii(out, kLineBreak);
+            *out++ = '\'';
+            open = true;
+            used = 0;
+        }
+        used += units;
+        if constexpr (sizeof(Char) == 1) {
+            out = std::copy(start, p, out);
+        } else {
+            out = PutUtf16(out, cp);
+        }
+        if (cp == '\'')
+            *out++ = '\'';
+    }
+    if (out >= full) {
+        sink.Write(std::basic_string_view<Char>(begin, static_cast<size_t>(out - begin)));
+        out = begin;
+    }
+    if (open)
+        out = PutAscii(out, kLineBreak);
+    out = PutAscii(out, kTail);
+    sink.Write(std::basic_string_view<Char>(begin, static_cast<size_t>(out - begin)));
+}
+
+// Collects the pieces in one string.
+template <typename Char> class StringSink : public UnitSink<Char> {
+public:
+    void Write(std::basic_string_view<Char> piece) override { text.append(piece); }
+    std::basic_string<Char> text;
+};
 
 } // namespace
 
@@ -41,76 +172,29 @@ std::u16string UnitNameOf(std::u16string_view path) {
     return std::u16string(name);
 }
 
-std::u16string XmlText(std::string_view bytes) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = p + bytes.size();
-    if (end - p >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
-        p += 3;
-    // Never more UTF-16 code units than UTF-8 bytes.
-    std::u16string text(static_cast<size_t>(end - p), u'\0');
-    char16_t* out = text.data();
-    while (p < end) {
-        const unsigned char b = *p;
-        if (b >= 0x80) {
-            char32_t cp;
-            if (!DecodeUtf8Step(p, end, cp))
-                throw Failure::NoMapping();
-            out = PutUtf16(out, cp);
-            continue;
-        }
-        ++p;
-        if (b == '\r' || b == '\n')
-            continue;
-        if (b == 0) {
-            // The text ends here; the rest must still be UTF-8.
-            char32_t cp;
-            while (p < end)
-                if (!DecodeUtf8Step(p, end, cp))
-                    throw Failure::NoMapping();
-            break;
-        }
-        *out++ = b;
-    }
-    text.resize(static_cast<size_t>(out - text.data()));
-    return text;
+void ConvertResource(std::u16string_view unitName, std::string_view bytes, UnitSink<char16_t>& sink,
+                     size_t pieceSize) {
+    BuildUnit<char16_t>(unitName, bytes, sink, pieceSize);
 }
 
-std::u16string ResourceUnit(std::u16string_view unitName, std::u16string_view xmlText) {
-    const size_t n = xmlText.size();
-    const size_t apostrophes =
-        static_cast<size_t>(std::count(xmlText.begin(), xmlText.end(), u'\''));
-    // At most one line per kChunkLength - 1 code units (a line shortened for a
-    // surrogate pair); each adds two apostrophes, "+", CR and LF.
-    const size_t maxLines = n / (kChunkLength - 1) + 1;
-    std::u16string unit;
-    unit.reserve(5 + unitName.size() + kHead.size() + n + apostrophes + maxLines * 5 +
-                 kTail.size());
-    unit += u"unit ";
-    unit += unitName;
-    unit += kHead;
-
-    size_t pos = 0;
-    while (pos < n) {
-        size_t cut = std::min(pos + kChunkLength, n);
-        if (cut < n && IsHighSurrogate(xmlText[cut - 1]) && IsLowSurrogate(xmlText[cut]))
-            --cut;
-        unit += u'\'';
-        std::u16string_view chunk = xmlText.substr(pos, cut - pos);
-        for (size_t q; (q = chunk.find(u'\'')) != std::u16string_view::npos;) {
-            unit.append(chunk.substr(0, q + 1));
-            unit += u'\'';
-            chunk.remove_prefix(q + 1);
-        }
-        unit.append(chunk);
-        unit += u"'+\r\n";
-        pos = cut;
-    }
-    unit += kTail;
-    return unit;
+void ConvertResourceUtf8(std::u16string_view unitName, std::string_view bytes, UnitSink<char>& sink,
+                         size_t pieceSize) {
+    const std::string name = Utf8Encode(unitName);
+    BuildUnit<char>(name, bytes, sink, pieceSize);
 }
 
 std::u16string ConvertResource(std::u16string_view unitName, std::string_view bytes) {
-    return ResourceUnit(unitName, XmlText(bytes));
+    StringSink<char16_t> sink;
+    sink.text.reserve(bytes.size() + bytes.size() / 16 + 256);
+    ConvertResource(unitName, bytes, sink);
+    return std::move(sink.text);
+}
+
+std::string ConvertResourceUtf8(std::u16string_view unitName, std::string_view bytes) {
+    StringSink<char> sink;
+    sink.text.reserve(bytes.size() + bytes.size() / 16 + 256);
+    ConvertResourceUtf8(unitName, bytes, sink);
+    return std::move(sink.text);
 }
 
 } // namespace vdx::rc

@@ -2,53 +2,29 @@
 
 #include "vdrc/core/Failure.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace vdx::rc {
 
-bool DecodeUtf8Step(const unsigned char*& p, const unsigned char* end, char32_t& cp) {
-    const unsigned char b0 = p[0];
-    if (b0 < 0x80) {
-        cp = b0;
-        ++p;
-        return true;
-    }
-    // Lead byte: number of continuation bytes and the allowed range of the
-    // first one (this excludes overlong forms, surrogates and values above
-    // U+10FFFF).
-    int more = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        more = 1;
-        cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        more = 2;
-        cp = b0 & 0x0F;
-        if (b0 == 0xE0)
-            lo = 0xA0;
-        else if (b0 == 0xED)
-            hi = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        more = 3;
-        cp = b0 & 0x07;
-        if (b0 == 0xF0)
-            lo = 0x90;
-        else if (b0 == 0xF4)
-            hi = 0x8F;
-    } else {
-        return false;
-    }
-    if (end - p <= more)
-        return false;
-    const unsigned char b1 = p[1];
-    if (b1 < lo || b1 > hi)
-        return false;
-    cp = (cp << 6) | (b1 & 0x3F);
-    for (int i = 2; i <= more; ++i) {
-        const unsigned char b = p[i];
-        if (b < 0x80 || b > 0xBF)
+bool IsUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    while (p < end) {
+        // Eight ASCII bytes at a time.
+        while (end - p >= 8) {
+            uint64_t w;
+            std::memcpy(&w, p, 8);
+            if (w & 0x8080808080808080u)
+                break;
+            p += 8;
+        }
+        if (p == end)
+            break;
+        char32_t cp;
+        if (!DecodeUtf8Step(p, end, cp))
             return false;
-        cp = (cp << 6) | (b & 0x3F);
     }
-    p += more + 1;
     return true;
 }
 

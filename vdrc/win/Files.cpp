@@ -13,27 +13,6 @@ namespace vdx::rc {
 
 namespace {
 
-// Closes a file handle when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-    bool Close() {
-        bool ok = true;
-        if (h_ != INVALID_HANDLE_VALUE)
-            ok = CloseHandle(h_) != 0;
-        h_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE h_;
-};
-
 // The form of an absolute path to hand to the file API: paths too long for the
 // classic limit get the "\\?\" prefix.
 std::wstring ApiPath(const std::wstring& full) {
@@ -77,88 +56,138 @@ std::string SysErrorMessage(unsigned long code) {
     return Narrow(text);
 }
 
-std::string ReadWholeFile(const std::wstring& fullPath) {
-    FileHandle f(CreateFileW(ApiPath(fullPath).c_str(), GENERIC_READ,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!f)
-        throw Failure::CannotOpen(Narrow(fullPath), LastErrorMessage());
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(f.Get(), &size))
-        throw Failure::CannotOpen(Narrow(fullPath), LastErrorMessage());
-    if (static_cast<uint64_t>(size.QuadPart) >= PTRDIFF_MAX / 4)
-        throw std::bad_alloc();
-    // Read up to the end, also if the file grows meanwhile.
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    for (;;) {
-        if (done == bytes.size())
-            bytes.resize(done + 64 * 1024);
-        const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
-        DWORD got = 0;
-        if (!ReadFile(f.Get(), bytes.data() + done, want, &got, nullptr))
-            throw Failure::CannotOpen(Narrow(fullPath), LastErrorMessage());
-        if (got == 0)
-            break;
-        done += got;
+InputFile::InputFile(const std::wstring& fullPath) {
+    const std::wstring path = ApiPath(fullPath);
+    auto fail = [&] { return Failure::CannotOpen(Narrow(fullPath), LastErrorMessage()); };
+    bool shared = false;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+        shared = true;
+        f = CreateFileW(path.c_str(), GENERIC_READ,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     }
-    bytes.resize(done);
-    return bytes;
+    if (f == INVALID_HANDLE_VALUE)
+        throw fail();
+    file_ = f;
+    try {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(f, &size))
+            throw fail();
+        if (static_cast<uint64_t>(size.QuadPart) >= PTRDIFF_MAX / 4)
+            throw std::bad_alloc();
+        if (size.QuadPart == 0)
+            return;
+        if (!shared) {
+            HANDLE mapping = CreateFileMappingW(f, nullptr, PAGE_READONLY, 0, 0, nullptr);
+            if (!mapping)
+                throw fail();
+            view_ = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+            const DWORD err = GetLastError();
+            CloseHandle(mapping); // the view keeps the mapping alive
+            if (!view_) {
+                SetLastError(err);
+                throw fail();
+            }
+            bytes_ = std::string_view(static_cast<const char*>(view_),
+                                      static_cast<size_t>(size.QuadPart));
+            return;
+        }
+        // Read up to the end, also if the file grows meanwhile.
+        copy_.resize(static_cast<size_t>(size.QuadPart));
+        size_t done = 0;
+        for (;;) {
+            if (done == copy_.size())
+                copy_.resize(done + 64 * 1024);
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(copy_.size() - done, 1u << 24));
+            DWORD got = 0;
+            if (!ReadFile(f, copy_.data() + done, want, &got, nullptr))
+                throw fail();
+            if (got == 0)
+                break;
+            done += got;
+        }
+        copy_.resize(done);
+        bytes_ = copy_;
+    } catch (...) {
+        CloseHandle(f);
+        throw;
+    }
 }
 
-void ReplaceFileAtomic(const std::wstring& fullPath, std::string_view bytes) {
-    const std::wstring target = ApiPath(fullPath);
-    auto fail = [&](std::string reason) { return Failure::CannotCreate(Narrow(fullPath), reason); };
+InputFile::~InputFile() {
+    if (view_)
+        UnmapViewOfFile(view_);
+    if (file_)
+        CloseHandle(file_);
+}
 
+UnitFile::UnitFile(const std::wstring& fullPath)
+    : target_(ApiPath(fullPath)), shown_(fullPath), file_(INVALID_HANDLE_VALUE) {
     // Windows refuses to replace a read-only file (Wine does not): refuse it
     // here too, and a folder of that name as well.
-    const DWORD attrs = GetFileAttributesW(target.c_str());
+    const DWORD attrs = GetFileAttributesW(target_.c_str());
     if (attrs != INVALID_FILE_ATTRIBUTES &&
         (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        throw fail(SysErrorMessage(ERROR_ACCESS_DENIED));
+        Fail(ERROR_ACCESS_DENIED);
 
     const size_t slash = fullPath.find_last_of(L'\\');
     const std::wstring folder = slash == std::wstring::npos ? L"" : fullPath.substr(0, slash + 1);
     const std::wstring stem = folder + L"~vdrc" + std::to_wstring(GetCurrentProcessId()) + L"-";
-    std::wstring temp;
-    HANDLE h = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; h == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = ApiPath(stem + std::to_wstring(attempt) + L".tmp");
-        h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
-        if (h == INVALID_HANDLE_VALUE) {
+    for (unsigned attempt = 0; file_ == INVALID_HANDLE_VALUE; ++attempt) {
+        temp_ = ApiPath(stem + std::to_wstring(attempt) + L".tmp");
+        file_ = CreateFileW(temp_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file_ == INVALID_HANDLE_VALUE) {
             const DWORD err = GetLastError();
-            if ((err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) || attempt >= 100)
-                throw fail(SysErrorMessage(err));
+            if ((err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) || attempt >= 100) {
+                temp_.clear();
+                Fail(err);
+            }
         }
     }
-    FileHandle f(h);
-    auto discard = [&](DWORD err) {
-        f.Close();
-        DeleteFileW(temp.c_str());
-        return fail(SysErrorMessage(err));
-    };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 24));
+}
+
+UnitFile::~UnitFile() {
+    Discard();
+}
+
+void UnitFile::Discard() {
+    if (file_ != INVALID_HANDLE_VALUE)
+        CloseHandle(file_);
+    file_ = INVALID_HANDLE_VALUE;
+    if (!temp_.empty())
+        DeleteFileW(temp_.c_str());
+    temp_.clear();
+}
+
+void UnitFile::Fail(unsigned long error) {
+    Discard();
+    throw Failure::CannotCreate(Narrow(shown_), SysErrorMessage(error));
+}
+
+void UnitFile::Write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 24));
         DWORD wrote = 0;
-        if (!WriteFile(f.Get(), bytes.data() + done, chunk, &wrote, nullptr))
-            throw discard(GetLastError());
+        if (!WriteFile(file_, bytes.data(), chunk, &wrote, nullptr))
+            Fail(GetLastError());
         if (wrote == 0)
-            throw discard(ERROR_WRITE_FAULT);
-        done += wrote;
+            Fail(ERROR_WRITE_FAULT);
+        bytes.remove_prefix(wrote);
     }
-    if (!f.Close()) {
-        const DWORD err = GetLastError();
-        DeleteFileW(temp.c_str());
-        throw fail(SysErrorMessage(err));
-    }
-    if (!MoveFileExW(temp.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD err = GetLastError();
-        DeleteFileW(temp.c_str());
-        throw fail(SysErrorMessage(err));
-    }
+}
+
+void UnitFile::Commit() {
+    HANDLE f = file_;
+    file_ = INVALID_HANDLE_VALUE;
+    if (!CloseHandle(f))
+        Fail(GetLastError());
+    if (!MoveFileExW(temp_.c_str(), target_.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        Fail(GetLastError());
+    temp_.clear();
 }
 
 } // namespace vdx::rc

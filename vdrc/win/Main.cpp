@@ -15,10 +15,9 @@
 #include "vdrc/win/Console.h"
 #include "vdrc/win/Files.h"
 #include "vdrc/win/Text.h"
+#include "vdrc/win/UnitOutput.h"
 
 #include <windows.h>
-
-#include <shellapi.h>
 
 #include <exception>
 #include <new>
@@ -30,41 +29,28 @@ namespace {
 
 enum ExitCode { kWritten = 0, kFailed = 1, kNoInput = 2 };
 
-// The arguments after the program name, split by the system's rules.
-std::vector<std::u16string> CommandLineArguments() {
-    int argc = 0;
-    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    std::vector<std::u16string> args;
-    if (argv == nullptr)
-        return args;
-    for (int i = 1; i < argc; ++i)
-        args.push_back(AsU16(argv[i]));
-    LocalFree(argv);
-    return args;
-}
-
 void Convert(const Arguments& args) {
     const std::u16string unitName = UnitNameOf(args.input);
     const std::wstring inputPath = FullPath(AsWide(args.input));
     const std::wstring outputPath = FullPath(AsWide(unitName) + L".pas");
-    std::u16string unit;
-    {
-        const std::string bytes = ReadWholeFile(inputPath);
-        unit = ConvertResource(unitName, bytes);
-    }
-    std::string out;
+    const InputFile input(inputPath);
+    // Bad input is reported before anything about the output.
+    if (!IsUtf8(input.Bytes()))
+        throw Failure::NoMapping();
+    UnitFile unit(outputPath);
     if (args.utf8) {
-        out = "\xEF\xBB\xBF";
-        out += Utf8Encode(unit);
+        unit.Write("\xEF\xBB\xBF");
+        Utf8FileSink sink(unit);
+        ConvertResourceUtf8(unitName, input.Bytes(), sink);
     } else {
-        out = ToCodePage(CP_ACP, unit);
+        CodePageFileSink sink(unit, CP_ACP);
+        ConvertResource(unitName, input.Bytes(), sink);
     }
-    unit = std::u16string();
-    ReplaceFileAtomic(outputPath, out);
+    unit.Commit();
 }
 
-int Run() {
-    const Arguments args = ParseArguments(CommandLineArguments());
+int Run(const std::vector<std::u16string>& arguments) {
+    const Arguments args = ParseArguments(arguments);
     if (!args.hasInput) {
         WriteLine(L"no input");
         return kNoInput;
@@ -85,9 +71,20 @@ int Run() {
 } // namespace
 } // namespace vdx::rc
 
-int main() {
+#ifdef __MINGW32__
+// The arguments as the system splits them, with no wildcard expansion by the
+// C runtime: an input name is taken as it is written.
+extern "C" {
+int _dowildcard = 0;
+}
+#endif
+
+int wmain(int argc, wchar_t** argv) {
     try {
-        return vdx::rc::Run();
+        std::vector<std::u16string> arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.push_back(vdx::rc::AsU16(argv[i]));
+        return vdx::rc::Run(arguments);
     } catch (...) {
         return vdx::rc::kFailed;
     }

@@ -2,6 +2,7 @@
 // folder, its console line and its exit code.
 
 #include "common/WinTestUtil.h"
+#include "vdrc/core/ResourceUnit.h"
 #include "support/platform/Handles.h"
 #include "support/platform/Utf.h"
 
@@ -219,6 +220,47 @@ TEST(VdrcProgram, ReportsErrorAndKeepsOldUnit) {
             SetAttributes(cwd / "Lost.pas", FILE_ATTRIBUTE_NORMAL);
         }
     }
+}
+
+TEST(VdrcProgram, WritesLargeUnitWhole) {
+    // Several megabytes: the unit reaches the file in many pieces.
+    std::string xml = "\xEF\xBB\xBF<Resources>\r\n";
+    for (int i = 0; xml.size() < 3 * 1024 * 1024; ++i)
+        xml += "  <StrRes Name=\"" + std::to_string(i) +
+               "\" Text=\"Gr\xC3\xB6\xC3\x9F"
+               "e it's \xD0\x9F\xD1\x80\xE2\x82\xAC\xF0\x9F\x98\x80\"/>\r\n";
+    xml += "</Resources>\r\n";
+    ScratchDir cwd("cwd");
+    WriteFile(cwd / "Big.xml", xml);
+    ASSERT_EQ(RunVdrc(cwd.Path(), "-j Big.xml").exitCode, 0u);
+    EXPECT_TRUE(ReadFile(cwd / "Big.pas") == "\xEF\xBB\xBF" + rc::ConvertResourceUtf8(u"Big", xml));
+    ASSERT_EQ(RunVdrc(cwd.Path(), "Big.xml").exitCode, 0u);
+    const std::u16string unit = rc::ConvertResource(u"Big", xml);
+    const std::string ansi = ToCodePage(Narrow(std::wstring(unit.begin(), unit.end())), CP_ACP);
+    EXPECT_TRUE(ReadFile(cwd / "Big.pas") == ansi);
+}
+
+TEST(VdrcProgram, ReadsInputThatAnotherProgramHasOpenForWriting) {
+    ScratchDir cwd("cwd");
+    WriteFile(cwd / "Open.xml", "<a/>");
+    UniqueFile writer(CreateFileW(Widen(cwd / "Open.xml").c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(writer);
+    const Outcome o = RunVdrc(cwd.Path(), "Open.xml");
+    EXPECT_EQ(o.exitCode, 0u) << o.console;
+    EXPECT_EQ(ReadFile(cwd / "Open.pas"), Unit("Open", "'<a/>'+\r\n"));
+}
+
+TEST(VdrcProgram, WritesErrorLineInConsoleCodePage) {
+    ScratchDir cwd("cwd");
+    const Outcome o = RunVdrc(cwd.Path(), "Gr\xC3\xB6\xC3\x9F"
+                                          "e.xml");
+    EXPECT_EQ(o.exitCode, 1u);
+    const std::string expected = Utf8ToOem("EFOpenError: Cannot open file \"" + cwd.Path() +
+                                           "Gr\xC3\xB6\xC3\x9F"
+                                           "e.xml\". ");
+    EXPECT_EQ(o.console.substr(0, expected.size()), expected) << o.console;
 }
 
 TEST(VdrcProgram, ReportsUnitThatCannotBeCreated) {

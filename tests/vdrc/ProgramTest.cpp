@@ -147,6 +147,14 @@ TEST(VdrcProgram, NamesUnitAfterFileNameWithoutLastExtension) {
     EXPECT_EQ(ReadFile(cwd / "res.pas"), Unit("res", ""));
 }
 
+TEST(VdrcProgram, ReplacesItsOwnInput) {
+    // "x.pas" names the unit "x", written to "x.pas": the input itself.
+    ScratchDir cwd("cwd");
+    WriteFile(cwd / "x.pas", "<a/>");
+    EXPECT_EQ(RunVdrc(cwd.Path(), "x.pas").exitCode, 0u);
+    EXPECT_EQ(ReadFile(cwd / "x.pas"), Unit("x", "'<a/>'+\r\n"));
+}
+
 TEST(VdrcProgram, SecondRunReplacesUnitAndLeavesNoTemporaryFile) {
     ScratchDir cwd("cwd");
     WriteFile(cwd / "vdxrcInsp.xml", kInput);

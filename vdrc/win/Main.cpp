@@ -21,6 +21,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,20 +34,25 @@ void Convert(const Arguments& args) {
     const std::u16string unitName = UnitNameOf(args.input);
     const std::wstring inputPath = FullPath(AsWide(args.input));
     const std::wstring outputPath = FullPath(AsWide(unitName) + L".pas");
-    const InputFile input(inputPath);
-    // Bad input is reported before anything about the output.
-    if (!IsUtf8(input.Bytes()))
-        throw Failure::NoMapping();
-    UnitFile unit(outputPath);
-    if (args.utf8) {
-        unit.Write("\xEF\xBB\xBF");
-        Utf8FileSink sink(unit);
-        ConvertResourceUtf8(unitName, input.Bytes(), sink);
-    } else {
-        CodePageFileSink sink(unit, CP_ACP);
-        ConvertResource(unitName, input.Bytes(), sink);
+    std::optional<UnitFile> unit;
+    {
+        const InputFile input(inputPath);
+        // Bad input is reported before anything about the output.
+        if (!IsUtf8(input.Bytes()))
+            throw Failure::NoMapping();
+        unit.emplace(outputPath);
+        if (args.utf8) {
+            unit->Write("\xEF\xBB\xBF");
+            Utf8FileSink sink(*unit);
+            ConvertResourceUtf8(unitName, input.Bytes(), sink);
+        } else {
+            CodePageFileSink sink(*unit, CP_ACP);
+            ConvertResource(unitName, input.Bytes(), sink);
+        }
     }
-    unit.Commit();
+    // The input is closed by now, so it may be the file being replaced
+    // ("vdrc x.pas").
+    unit->Commit();
 }
 
 int Run(const std::vector<std::u16string>& arguments) {

@@ -52,16 +52,6 @@ template <typename Char> Char* PutAscii(Char* out, std::string_view text) {
     return out;
 }
 
-// Checks that the bytes from p on are UTF-8.
-void CheckUtf8(const unsigned char* p, const unsigned char* end) {
-    char32_t cp;
-    while (p < end)
-        if (*p < 0x80)
-            ++p;
-        else if (!DecodeUtf8Step(p, end, cp))
-            throw Failure::NoMapping();
-}
-
 // One pass over the bytes: decode, drop line breaks, cut, quote and encode.
 // Char is char16_t for a UTF-16 unit and char for a UTF-8 unit; either way the
 // cut is counted in UTF-16 code units.
@@ -74,11 +64,12 @@ void BuildUnit(std::basic_string_view<Char> unitName, std::string_view bytes, Un
         p += 3;
 
     // Room beyond a full piece: one step of the loop below writes at most a
-    // line break, an apostrophe, a line's run of ASCII or one character with
-    // its doubled apostrophe; the head and the end each fit as well.
+    // line's run of ASCII, a line break, an apostrophe and one character (four
+    // UTF-8 bytes) with its doubled apostrophe; the head and the end each fit
+    // as well.
     constexpr size_t kSlack = 128;
-    static_assert(4 + 1 + kChunkLength + 4 <= kSlack && kHead.size() <= kSlack &&
-                  kLineBreak.size() + kTail.size() <= kSlack);
+    static_assert(kChunkLength + kLineBreak.size() + 1 + 4 + 1 <= kSlack &&
+                  kHead.size() <= kSlack && kLineBreak.size() + kTail.size() <= kSlack);
     // The text of the literals takes at most three code units per byte (an
     // apostrophe two, plus the line ends): a small input needs no full piece.
     const size_t room = std::max<size_t>(1, std::min(pieceSize, 3 * bytes.size() + 8));
@@ -121,7 +112,10 @@ void BuildUnit(std::basic_string_view<Char> unitName, std::string_view bytes, Un
             if (b == '\r' || b == '\n')
                 continue;
             if (b == 0) {
-                CheckUtf8(p, end);
+                const std::string_view rest(reinterpret_cast<const char*>(p),
+                                            static_cast<size_t>(end - p));
+                if (!IsUtf8(rest))
+                    throw Failure::NoMapping();
                 break;
             }
         } else if (!DecodeUtf8Step(p, end, cp)) {

@@ -37,8 +37,11 @@ void DeleteFilesByMask(const std::string& folder, std::string_view masks);
 void DeleteAllFilesExcept(const std::string& folder, std::string_view exceptionMasks);
 std::string SystemDirectory();
 
-// Runs a command line with its standard output in `outputFile` and returns
-// when it has ended, dispatching the window's messages meanwhile.
-void RunAndWait(const std::string& commandLine, const std::string& outputFile);
+// Runs a command line with its standard output in `outputFile` (created anew)
+// and returns when it has ended, dispatching the window's messages meanwhile.
+// With `captureErrors` the standard error goes into the same file. Reports
+// nothing: the caller judges the run by the output file.
+void RunAndWait(const std::string& commandLine, const std::string& outputFile,
+                bool captureErrors = false);
 
 } // namespace vdx

@@ -43,14 +43,18 @@ std::string SysErrorMessage(unsigned long code) {
     return Narrow(text);
 }
 
-std::string LastErrorMessage() { return SysErrorMessage(GetLastError()); }
+std::string LastErrorMessage() {
+    return SysErrorMessage(GetLastError());
+}
 
 bool FileExists(const std::string& path) {
     DWORD a = GetFileAttributesW(WidePath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool DeleteFileQuiet(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) != 0; }
+bool DeleteFileQuiet(const std::string& path) {
+    return DeleteFileW(WidePath(path).c_str()) != 0;
+}
 
 std::string ReadFileBytes(const std::string& path) {
     UniqueFile f(CreateFileW(WidePath(path).c_str(), GENERIC_READ,
@@ -82,39 +86,79 @@ std::string TempNameBeside(const std::string& path) {
            std::to_string(counter++) + ".tmp";
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+struct AtomicFile::State {
+    std::string path;
+    std::wstring widePath;
+    std::wstring wideTemp;
+    UniqueFile file;
+    bool finished = false; // committed, or the temporary file is gone
+};
+
+AtomicFile::AtomicFile(std::string path) : state_(std::make_unique<State>()) {
+    State& s = *state_;
+    s.path = std::move(path);
+    s.widePath = WidePath(s.path);
     // Windows refuses to replace a read-only file; Wine would replace it. Refuse
-    // it the same way everywhere.
-    DWORD attrs = GetFileAttributesW(WidePath(path).c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY))
-        throw FileError::CannotCreate(path, SysErrorMessage(ERROR_ACCESS_DENIED));
-    const std::string temp = TempNameBeside(path);
-    const std::wstring wtemp = WidePath(temp);
-    {
-        UniqueFile f(CreateFileW(wtemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_HIDDEN, nullptr));
-        if (!f)
-            throw FileError::CannotCreate(path, LastErrorMessage());
-        size_t done = 0;
-        while (done < bytes.size()) {
-            DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-            DWORD wrote = 0;
-            if (!WriteFile(f.get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
-                std::string reason = LastErrorMessage();
-                f.reset();
-                DeleteFileW(wtemp.c_str());
-                throw FileError::CannotCreate(path, reason);
-            }
-            done += wrote;
-        }
+    // it the same way everywhere (and a folder of that name as well).
+    DWORD attrs = GetFileAttributesW(s.widePath.c_str());
+    if (attrs != INVALID_FILE_ATTRIBUTES &&
+        (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        throw FileError::CannotCreate(s.path, SysErrorMessage(ERROR_ACCESS_DENIED));
+    s.wideTemp = WidePath(TempNameBeside(s.path));
+    s.file.reset(CreateFileW(s.wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (!s.file)
+        throw FileError::CannotCreate(s.path, LastErrorMessage());
+}
+
+AtomicFile::~AtomicFile() {
+    state_->file.reset();
+    if (!state_->finished)
+        DeleteFileW(state_->wideTemp.c_str());
+}
+
+void AtomicFile::Fail(unsigned long code) {
+    std::string reason = SysErrorMessage(code);
+    state_->file.reset();
+    DeleteFileW(state_->wideTemp.c_str());
+    state_->finished = true;
+    throw FileError::CannotCreate(state_->path, reason);
+}
+
+void AtomicFile::Write(std::string_view bytes) {
+    State& s = *state_;
+    if (!s.file)
+        Fail(ERROR_INVALID_HANDLE);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD wrote = 0;
+        if (!WriteFile(s.file.get(), bytes.data() + done, chunk, &wrote, nullptr))
+            Fail(GetLastError());
+        if (wrote == 0)
+            Fail(ERROR_WRITE_FAULT);
+        done += wrote;
     }
-    SetFileAttributesW(wtemp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!MoveFileExW(wtemp.c_str(), WidePath(path).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        std::string reason = LastErrorMessage();
-        DeleteFileW(wtemp.c_str());
-        throw FileError::CannotCreate(path, reason);
-    }
+}
+
+void AtomicFile::Commit() {
+    State& s = *state_;
+    if (!s.file)
+        Fail(ERROR_INVALID_HANDLE);
+    s.file.reset();
+    SetFileAttributesW(s.wideTemp.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // A target held open by someone (without delete sharing) is not replaced:
+    // the move fails and the old file stays.
+    if (!MoveFileExW(s.wideTemp.c_str(), s.widePath.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        Fail(GetLastError());
+    s.finished = true;
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    AtomicFile file(path);
+    file.Write(bytes);
+    file.Commit();
 }
 
 } // namespace vdx

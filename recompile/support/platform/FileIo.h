@@ -2,6 +2,7 @@
 // Whole-file reads and writes for the shell, with the wizard's error texts.
 // Paths are UTF-8; long paths (over 260 characters) are handled here.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,28 @@ std::string ReadFileBytes(const std::string& path);
 // file keeps its content, the temporary file is removed, and FileError
 // "Cannot create file" is raised. The new file has plain attributes.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// A file replaced in one step, written in pieces: the bytes go to a temporary
+// file in the target's folder, and Commit puts it in the target's place. An
+// object destroyed without Commit removes the temporary file and leaves the
+// target as it was. Every failure raises FileError "Cannot create file" naming
+// the target; a read-only target is refused (as Windows does, and Wine does
+// not), and so is a target in use.
+class AtomicFile {
+public:
+    explicit AtomicFile(std::string path); // creates the temporary file
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void Write(std::string_view bytes);
+    void Commit(); // the new file gets plain attributes and its own time stamps
+
+private:
+    struct State;
+    [[noreturn]] void Fail(unsigned long code); // removes the temporary file, then raises
+    std::unique_ptr<State> state_;
+};
 
 // Makes a temporary file name in the folder of `path` for WriteFileAtomic-like
 // operations (hidden while it is written).

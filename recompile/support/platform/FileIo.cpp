@@ -91,8 +91,22 @@ struct AtomicFile::State {
     std::wstring widePath;
     std::wstring wideTemp;
     UniqueFile file;
-    bool finished = false; // committed, or the temporary file is gone
+    bool deleteOnClose = false; // the system removes the temporary file with its handle
+    bool finished = false;      // committed, or the temporary file is gone
 };
+
+namespace {
+
+// Marks an open file to be deleted when its handle is closed, or takes the
+// mark back. A handle is also closed when its process is ended by force, so a
+// marked temporary file never outlives a wizard that was killed.
+bool SetDeleteOnClose(HANDLE file, bool remove) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = remove ? TRUE : FALSE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
+} // namespace
 
 AtomicFile::AtomicFile(std::string path) : state_(std::make_unique<State>()) {
     State& s = *state_;
@@ -105,10 +119,12 @@ AtomicFile::AtomicFile(std::string path) : state_(std::make_unique<State>()) {
         (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         throw FileError::CannotCreate(s.path, SysErrorMessage(ERROR_ACCESS_DENIED));
     s.wideTemp = WidePath(TempNameBeside(s.path));
-    s.file.reset(CreateFileW(s.wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    s.file.reset(CreateFileW(s.wideTemp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!s.file)
         throw FileError::CannotCreate(s.path, LastErrorMessage());
+    // Where the file system cannot do this, the destructor removes the file.
+    s.deleteOnClose = SetDeleteOnClose(s.file.get(), true);
 }
 
 AtomicFile::~AtomicFile() {
@@ -145,6 +161,8 @@ void AtomicFile::Commit() {
     State& s = *state_;
     if (!s.file)
         Fail(ERROR_INVALID_HANDLE);
+    if (s.deleteOnClose && !SetDeleteOnClose(s.file.get(), false))
+        Fail(GetLastError());
     s.file.reset();
     SetFileAttributesW(s.wideTemp.c_str(), FILE_ATTRIBUTE_NORMAL);
     // A target held open by someone (without delete sharing) is not replaced:

@@ -16,7 +16,7 @@ std::string_view SectionName(TaskKind task);
 
 struct BuildRequest {
     // Start-up facts.
-    std::string InstallDir; // always ends in a path separator
+    std::string InstallDir;                      // always ends in a path separator
     std::vector<std::string> InstalledCompilers; // "delphi16=C:\RS", 20 entries in row order
     std::string SystemDir;
     std::string UserDocumentsDir;

@@ -92,8 +92,22 @@ struct AtomicFile::State {
     std::wstring widePath;
     std::wstring wideTemp;
     UniqueFile file;
-    bool finished = false; // committed, or the temporary file is gone
+    bool deleteOnClose = false; // the system removes the temporary file with its handle
+    bool finished = false;      // committed, or the temporary file is gone
 };
+
+namespace {
+
+// Marks an open file to be deleted when its handle is closed, or takes the
+// mark back. A handle is also closed when its process is ended by force, so a
+// marked temporary file never outlives a wizard that was killed.
+bool SetDeleteOnClose(HANDLE file, bool remove) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = remove ? TRUE : FALSE;
+    return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info) != 0;
+}
+
+} // namespace
 
 AtomicFile::AtomicFile(std::string path) : state_(std::make_unique<State>()) {
     State& s = *state_;
@@ -105,6 +119,8 @@ AtomicFile::AtomicFile(std::string path) : state_(std::make_unique<State>()) {
                              FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!s.file)
         throw FileError::CannotCreate(s.path, LastErrorMessage());
+    // Where the file system cannot do this, the destructor removes the file.
+    s.deleteOnClose = SetDeleteOnClose(s.file.get(), true);
 }
 
 AtomicFile::~AtomicFile() {
@@ -159,6 +175,8 @@ void AtomicFile::Commit() {
     State& s = *state_;
     if (!s.file)
         Fail(ERROR_INVALID_HANDLE);
+    if (s.deleteOnClose && !SetDeleteOnClose(s.file.get(), false))
+        Fail(GetLastError());
     // Plain attributes, then the target's name, through the handle that wrote
     // the file, so that the temporary file is not looked up by name again.
     // The times stay those of the new file.

@@ -489,6 +489,23 @@ const std::vector<std::pair<const char*, CopyFn>>& Variants() {
              RenameByHandle(out, c.to);
              CloseHandle(out);
          }},
+        {"... and delete-on-close set, then cleared",
+         [](const Copy& c) {
+             const std::wstring t = TempOf(c);
+             HANDLE in = OpenSource(c.from);
+             HANDLE out = CreateTarget(t, GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_HIDDEN);
+             FILE_DISPOSITION_INFO dispose{TRUE};
+             Check(SetFileInformationByHandle(out, FileDispositionInfo, &dispose, sizeof dispose),
+                   "delete on close");
+             Pump(in, out);
+             CloseHandle(in);
+             dispose.DeleteFile = FALSE;
+             Check(SetFileInformationByHandle(out, FileDispositionInfo, &dispose, sizeof dispose),
+                   "keep");
+             PlainAttributes(out);
+             RenameByHandle(out, c.to);
+             CloseHandle(out);
+         }},
         {"stream, plain temp, rename by handle",
          [](const Copy& c) {
              const std::wstring t = TempOf(c);

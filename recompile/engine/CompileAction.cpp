@@ -74,6 +74,9 @@ public:
         DWORD a = GetFileAttributesW(output_.c_str());
         if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY))
             return true;
+        // The backup carries the attributes of the output it was: a read-only
+        // one would refuse to be replaced.
+        SetFileAttributesW(backup_.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (MoveFileExW(output_.c_str(), backup_.c_str(), MOVEFILE_REPLACE_EXISTING))
             return true;
         reason = LastErrorMessage();
@@ -83,10 +86,14 @@ public:
     // Drops the backup when a new output exists, else restores it.
     void Finish() {
         DWORD a = GetFileAttributesW(output_.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES)
+        if (a != INVALID_FILE_ATTRIBUTES) {
+            // A read-only output (from a read-only medium, say) would leave
+            // a backup that cannot be deleted.
+            SetFileAttributesW(backup_.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileW(backup_.c_str());
-        else
+        } else {
             MoveFileExW(backup_.c_str(), output_.c_str(), 0);
+        }
     }
 
 private:

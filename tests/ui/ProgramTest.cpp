@@ -3,90 +3,27 @@
 // through its windows from outside. These runs use the real settings key of
 // the wizard; the test keeps and puts back whatever the prefix held there.
 
+#include "engine/BuildRequest.h"
 #include "support/platform/FileIo.h"
 #include "support/platform/Handles.h"
 #include "support/platform/Utf.h"
 #include "ui/Control.h"
+#include "support/tkUtils.h"
 #include "ui/UiTestUtil.h"
+
+#include "SampleContent.h"
+#include "SampleInstall.h"
+#include "SampleRegistry.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
 
 using namespace vdx;
 using namespace vdx::test;
 
 namespace {
-
-const char kSettingsKey[] = "Software\\Verdexsoft\\recompile";
-
-// Keeps the wizard's real settings key aside for the length of a test.
-class RealSettings {
-public:
-    RealSettings() {
-        UniqueKey k;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kSettingsKey).c_str(), 0, KEY_READ, k.put()) ==
-            ERROR_SUCCESS) {
-            existed_ = true;
-            for (DWORD i = 0;; ++i) {
-                wchar_t name[256];
-                DWORD nameLen = 256, type = 0, size = 0;
-                if (RegEnumValueW(k.get(), i, name, &nameLen, nullptr, &type, nullptr, &size) !=
-                    ERROR_SUCCESS)
-                    break;
-                Saved v{name, type, std::vector<BYTE>(size)};
-                nameLen = 256;
-                RegEnumValueW(k.get(), i, name, &nameLen, nullptr, &type, v.data.data(), &size);
-                saved_.push_back(std::move(v));
-            }
-        }
-        Remove();
-    }
-    ~RealSettings() {
-        Remove();
-        if (!existed_)
-            return;
-        for (const Saved& v : saved_)
-            SetRegValue(HKEY_CURRENT_USER, kSettingsKey, Narrow(v.name), v.type, v.data.data(),
-                        static_cast<DWORD>(v.data.size()));
-    }
-    static void Remove() { RegDeleteTreeW(HKEY_CURRENT_USER, Widen(kSettingsKey).c_str()); }
-    static void Set(const std::string& name, const std::string& value) {
-        SetRegString(HKEY_CURRENT_USER, kSettingsKey, name, value);
-    }
-    static bool Exists() {
-        UniqueKey k;
-        return RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kSettingsKey).c_str(), 0, KEY_READ,
-                             k.put()) == ERROR_SUCCESS;
-    }
-    static std::vector<std::string> Values() {
-        UniqueKey k;
-        std::vector<std::string> out;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, Widen(kSettingsKey).c_str(), 0, KEY_READ, k.put()) !=
-            ERROR_SUCCESS)
-            return out;
-        for (const char* name : {"TeeVer", "TeePath", "Compiler", "VDVer", "Language"}) {
-            wchar_t buf[512] = {};
-            DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
-            if (RegQueryValueExW(k.get(), Widen(name).c_str(), nullptr, &type,
-                                 reinterpret_cast<BYTE*>(buf), &size) == ERROR_SUCCESS &&
-                type == REG_SZ)
-                out.push_back(Narrow(buf));
-            else
-                out.push_back("<missing>");
-        }
-        return out;
-    }
-
-private:
-    struct Saved {
-        std::wstring name;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    bool existed_ = false;
-    std::vector<Saved> saved_;
-};
 
 struct SeenWindow {
     std::string Class;
@@ -97,8 +34,10 @@ struct SeenWindow {
 // The wizard copied into an installation folder and started there.
 class Wizard {
 public:
-    explicit Wizard(const Installation& inst) : inst_(inst) {
-        exe_ = inst.Path() + "recompile.exe";
+    explicit Wizard(const Installation& inst) : Wizard(inst.Path()) {}
+    // `installDir` ends in a separator.
+    explicit Wizard(std::string installDir) : installDir_(std::move(installDir)) {
+        exe_ = installDir_ + "recompile.exe";
         std::string built = BinaryDir() + "recompile\\recompile.exe";
         if (!CopyFileW(WidePath(built).c_str(), WidePath(exe_).c_str(), FALSE))
             throw std::runtime_error("test: cannot copy " + built);
@@ -110,7 +49,7 @@ public:
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
         if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            Widen(inst_.Path()).c_str(), &si, &pi))
+                            Widen(installDir_).c_str(), &si, &pi))
             throw std::runtime_error("test: cannot start the wizard");
         process_.reset(pi.hProcess);
         CloseHandle(pi.hThread);
@@ -167,10 +106,61 @@ private:
     static std::chrono::steady_clock::time_point Deadline(int ms) {
         return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     }
-    const Installation& inst_;
+    std::string installDir_;
     std::string exe_;
     UniqueHandle process_;
     DWORD pid_ = 0;
+};
+
+// The machine-wide values a sample installation registers (the root of one
+// environment and the two shell folders, 32-bit view), put back afterwards.
+class MachineValues {
+public:
+    explicit MachineValues(int ver)
+        : ver_(ver),
+          root_(sample::ReadMachineString32(sample::CompilerRegistryKey(ver), "RootDir")),
+          personal_(sample::ReadMachineString32(sample::ShellFoldersKey, "Personal")),
+          common_(sample::ReadMachineString32(sample::ShellFoldersKey, "Common Documents")) {}
+    ~MachineValues() {
+        try {
+            if (root_)
+                sample::RegisterCompiler(ver_, *root_);
+            else
+                sample::UnregisterCompiler(ver_);
+            Restore("Personal", personal_);
+            Restore("Common Documents", common_);
+        } catch (...) {
+        }
+    }
+
+private:
+    static void Restore(std::string_view name, const std::optional<std::string>& value) {
+        if (value)
+            sample::WriteShellFolder(name, *value);
+        else
+            sample::DeleteShellFolder(name);
+    }
+    int ver_;
+    std::optional<std::string> root_, personal_, common_;
+};
+
+// Packages a request copies into the real system folder, removed afterwards
+// unless they were there before.
+class SystemFolderPackages {
+public:
+    explicit SystemFolderPackages(std::vector<std::string> names) {
+        for (std::string& n : names)
+            if (!Exists(Path(n)))
+                added_.push_back(std::move(n));
+    }
+    ~SystemFolderPackages() {
+        for (const std::string& n : added_)
+            DeleteFileQuiet(Path(n));
+    }
+    static std::string Path(const std::string& name) { return SystemDirectory() + "\\" + name; }
+
+private:
+    std::vector<std::string> added_;
 };
 
 std::string Describe(const std::vector<SeenWindow>& seen) {
@@ -253,4 +243,75 @@ TEST(Program, CarriesTheManifestForCommonControlsSix) {
               std::string::npos)
         << manifest;
     EXPECT_EQ(manifest.find("requestedExecutionLevel"), std::string::npos);
+}
+
+// The command-line mode end to end on a sample installation with the real
+// converter and the stand-in tools: the language of the library is switched to
+// German without any window, and the stored choices stay as they were.
+TEST(Program, HiddenRunSwitchesASampleInstallationToGerman) {
+    RealSettings settings;
+    MachineValues machine(28);
+    std::vector<std::string> packages;
+    for (std::string p : sample::SectionPackages("language", 28))
+        packages.push_back(p.replace(p.size() - 4, 4, ".bpl"));
+    SystemFolderPackages systemFolder(packages);
+    ScratchDir scratch("hidden");
+    sample::SampleOptions o;
+    o.installDir = scratch / "Verdex";
+    o.libDirs = {"LibD28"};
+    o.compilers = {28};
+    o.edition = sample::Edition::Gold;
+    o.languages = {"English", "German"};
+    o.writeRegistry = true;
+    o.standinExe = BinaryDir() + "tools\\standin.exe";
+    o.vdrcExe = BinaryDir() + "vdrc\\vdrc.exe";
+    const sample::SampleInstall s = sample::BuildSample(o);
+    const std::string inst = s.installDir;
+    const std::vector<std::string> stored = {
+        "TeeChartStd", "", std::string(CompilerList[19].EntryText), "Gold", "English"};
+    RealSettings::Set("TeeVer", stored[0]);
+    RealSettings::Set("TeePath", stored[1]);
+    RealSettings::Set("Compiler", stored[2]);
+    RealSettings::Set("VDVer", stored[3]);
+    RealSettings::Set("Language", stored[4]);
+
+    Wizard wizard(inst);
+    wizard.Start("german");
+    std::vector<SeenWindow> seen;
+    EXPECT_EQ(wizard.WaitForExit(seen, 120000), 0);
+
+    EXPECT_TRUE(seen.empty()) << "no window and no message box: " << Describe(seen);
+    EXPECT_EQ(RealSettings::Values(), stored);
+    // The converter made the German units; they went into the library folder
+    // and the source tree.
+    for (std::string_view file : sample::ResourceFiles) {
+        const std::string name = std::string(file) + ".pas";
+        SCOPED_TRACE(name);
+        const std::string unit = ReadFile(inst + "Res\\German\\" + name);
+        EXPECT_NE(unit, sample::ResourceUnit("German", file)) << "converted anew";
+        EXPECT_NE(unit.find("<Str Id="), std::string::npos) << "the texts are in the unit";
+        EXPECT_EQ(ReadFile(inst + "LibD28\\" + name), unit);
+        const std::string source =
+            inst + (file == "vdxrcExports" ? "Source\\ExportPack\\" : "Source\\") + name;
+        EXPECT_EQ(ReadFile(source), unit);
+    }
+    EXPECT_NE(ReadFile(inst + "LibD28\\vdxrcClass.pas").find("Bericht"), std::string::npos);
+    EXPECT_FALSE(Exists(inst + "LibD28\\vdxrcClass.dcu"));
+    // Every package of the language task was built, logged and deployed.
+    const std::string log = ReadFile(inst + "recompile.log");
+    EXPECT_EQ(log.find("Error:"), std::string::npos) << log;
+    EXPECT_EQ(log.find("Fatal:"), std::string::npos) << log;
+    for (const std::string& bpl : packages) {
+        SCOPED_TRACE(bpl);
+        EXPECT_NE(log.find(bpl.substr(0, bpl.size() - 4) + ".dpk"), std::string::npos);
+        EXPECT_TRUE(Exists(inst + "LibD28\\" + bpl));
+        EXPECT_TRUE(Exists(s.commonDocumentsDir + "\\RAD Studio\\22.0\\BPL\\Win32\\" + bpl));
+    }
+    // (A 64-bit-only Wine prefix has no folder for 32-bit system files; the
+    // copy is then skipped.)
+    if (DirExists(SystemDirectory())) {
+        EXPECT_TRUE(Exists(SystemFolderPackages::Path("vdx28.bpl")));
+    }
+    EXPECT_FALSE(Exists(inst + "run.bat"));
+    EXPECT_FALSE(Exists(inst + "log.txt"));
 }

@@ -80,6 +80,66 @@ void TestKey::Remove() const {
     RegDeleteKeyW(HKEY_CURRENT_USER, W(path_).c_str());
 }
 
+RealSettings::RealSettings() {
+    UniqueKey k;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, W(Key).c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS) {
+        existed_ = true;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            DWORD nameLen = 256, type = 0, size = 0;
+            if (RegEnumValueW(k.get(), i, name, &nameLen, nullptr, &type, nullptr, &size) !=
+                ERROR_SUCCESS)
+                break;
+            Saved v{name, type, std::vector<BYTE>(size)};
+            nameLen = 256;
+            RegEnumValueW(k.get(), i, name, &nameLen, nullptr, &type, v.data.data(), &size);
+            saved_.push_back(std::move(v));
+        }
+    }
+    Remove();
+}
+
+RealSettings::~RealSettings() {
+    Remove();
+    if (!existed_)
+        return;
+    for (const Saved& v : saved_)
+        SetRegValue(HKEY_CURRENT_USER, Key, Narrow(v.name), v.type, v.data.data(),
+                    static_cast<DWORD>(v.data.size()));
+}
+
+void RealSettings::Remove() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, W(Key).c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, W(Key).c_str());
+}
+
+void RealSettings::Set(const std::string& name, const std::string& value) {
+    SetRegString(HKEY_CURRENT_USER, Key, name, value);
+}
+
+bool RealSettings::Exists() {
+    UniqueKey k;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, W(Key).c_str(), 0, KEY_READ, k.put()) == ERROR_SUCCESS;
+}
+
+std::vector<std::string> RealSettings::Values() {
+    UniqueKey k;
+    std::vector<std::string> out;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, W(Key).c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS)
+        return out;
+    for (const char* name : {"TeeVer", "TeePath", "Compiler", "VDVer", "Language"}) {
+        wchar_t buf[512] = {};
+        DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
+        if (RegQueryValueExW(k.get(), W(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf),
+                             &size) == ERROR_SUCCESS &&
+            type == REG_SZ)
+            out.push_back(Narrow(buf));
+        else
+            out.push_back("<missing>");
+    }
+    return out;
+}
+
 void SetRegValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
                  const void* data, DWORD size, REGSAM view) {
     UniqueKey k;

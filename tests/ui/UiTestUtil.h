@@ -38,6 +38,33 @@ private:
     std::string path_;
 };
 
+// The wizard's real settings key (the one recompile.exe itself reads and
+// writes), kept aside for the length of a test: removed at the start, put back
+// as it was at the end. Tests that use it must run alone (RUN_SERIAL).
+class RealSettings {
+public:
+    static constexpr char Key[] = "Software\\Verdexsoft\\recompile";
+    RealSettings();
+    ~RealSettings();
+    RealSettings(const RealSettings&) = delete;
+    RealSettings& operator=(const RealSettings&) = delete;
+    static void Remove();
+    static void Set(const std::string& name, const std::string& value);
+    static bool Exists();
+    // TeeVer, TeePath, Compiler, VDVer, Language as stored ("<missing>" when
+    // absent or not a string).
+    static std::vector<std::string> Values();
+
+private:
+    struct Saved {
+        std::wstring name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    bool existed_ = false;
+    std::vector<Saved> saved_;
+};
+
 // Writes a REG_SZ (or another type's) value, creating the key.
 void SetRegValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
                  const void* data, DWORD size, REGSAM view = 0);

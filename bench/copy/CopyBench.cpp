@@ -2,12 +2,17 @@
 // Gold edition runs at the start of a full rebuild, side by side with a plain
 // CopyFileW loop over exactly the same files into the same folder.
 //
-//   vdx_bench_copy [rounds] [folder]
+//   vdx_bench_copy [options] [rounds] [folder]
 //
-// rounds: timed runs of each kind (default 7), the order alternating from
+// rounds: timed runs of each kind (default 11), the order alternating from
 // round to round; the medians are compared. folder: where the installation
 // tree is generated (default: a folder below the temp folder); it is removed
-// at the end.
+// at the end. Every run starts with an empty target folder, or with one that
+// holds the files already (--refill), as in a second rebuild.
+//
+// For finding where the time goes: --phases times single-file copy methods
+// over the same files, --only-actions and --only-loop run one side alone (to
+// count system calls or server requests of each).
 
 #include "engine/ActionScript.h"
 #include "engine/BuildRequest.h"
@@ -375,8 +380,14 @@ double NowMs() {
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// What the target folder holds when a timed run starts: nothing, or (with
+// --refill) the files of an earlier run, which the copies then replace.
+const std::vector<Copy>* refillFrom = nullptr;
+
 template <typename Work> double TimeMs(const std::string& target, Work work) {
     EmptyFolder(target);
+    if (refillFrom)
+        RunPlainLoop(*refillFrom);
     const double t0 = NowMs();
     work();
     return NowMs() - t0;
@@ -550,7 +561,7 @@ std::string DefaultFolder() {
 
 enum class Mode { Compare, Phases, OnlyActions, OnlyLoop };
 
-int Run(Mode mode, int rounds, std::string installDir) {
+int Run(Mode mode, bool refill, int rounds, std::string installDir) {
     installDir = DirWithDelimiter(installDir);
     BuildRequest request;
     request.InstallDir = installDir;
@@ -583,6 +594,11 @@ int Run(Mode mode, int rounds, std::string installDir) {
                 tree.files, static_cast<double>(tree.bytes) / (1024 * 1024), copies.size(),
                 request.LibDir.c_str(), byActions.size(),
                 static_cast<double>(copiedBytes) / (1024 * 1024));
+    std::printf("each run starts with %s\n",
+                refill ? "the files of an earlier run in the target (--refill)"
+                       : "an empty target folder");
+    if (refill)
+        refillFrom = &copies;
 
     if (mode != Mode::Compare) {
         if (mode == Mode::Phases)
@@ -627,20 +643,28 @@ int Run(Mode mode, int rounds, std::string installDir) {
 
 int wmain(int argc, wchar_t** argv) {
     Mode mode = Mode::Compare;
-    if (argc > 1 && argv[1][0] == L'-') {
-        if (std::wcscmp(argv[1], L"--phases") == 0)
+    bool refill = false;
+    int arg = 1;
+    for (; arg < argc && argv[arg][0] == L'-'; ++arg) {
+        const std::wstring option = argv[arg];
+        if (option == L"--phases")
             mode = Mode::Phases;
-        else if (std::wcscmp(argv[1], L"--only-actions") == 0)
+        else if (option == L"--only-actions")
             mode = Mode::OnlyActions;
-        else if (std::wcscmp(argv[1], L"--only-loop") == 0)
+        else if (option == L"--only-loop")
             mode = Mode::OnlyLoop;
-        ++argv;
-        --argc;
+        else if (option == L"--refill")
+            refill = true;
+        else {
+            std::fprintf(stderr, "usage: vdx_bench_copy [--refill] [--phases | --only-actions | "
+                                 "--only-loop] [rounds] [folder]\n");
+            return 2;
+        }
     }
-    const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 7;
-    const std::string folder = argc > 2 ? Narrow(argv[2]) : DefaultFolder();
+    const int rounds = arg < argc ? std::max(1, _wtoi(argv[arg])) : 11;
+    const std::string folder = arg + 1 < argc ? Narrow(argv[arg + 1]) : DefaultFolder();
     try {
-        return Run(mode, rounds, folder);
+        return Run(mode, refill, rounds, folder);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vdx_bench_copy: %s\n", e.what());
         return 1;

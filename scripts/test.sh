@@ -8,6 +8,9 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
 
+echo "== format =="
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
 echo "== native =="
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"

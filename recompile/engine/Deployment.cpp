@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <vector>
 
 namespace vdx {
@@ -56,13 +57,10 @@ std::vector<ListedFile> ListFolder(const std::string& folder) {
 } // namespace
 
 bool DeployRecord::IsCurrent(const std::string& source, const FileStamp& sourceStamp,
-                             const std::string& target) const {
+                             const std::string& target, const FileStamp& targetStamp) const {
     auto it = copies_.find(ToLowerAscii(target));
-    if (it == copies_.end() || !SameTextAscii(it->second.Source, source) ||
-        !(it->second.SourceStamp == sourceStamp))
-        return false;
-    FileStamp now;
-    return StampOf(target, now) && now == it->second.TargetStamp;
+    return it != copies_.end() && SameTextAscii(it->second.Source, source) &&
+           it->second.SourceStamp == sourceStamp && it->second.TargetStamp == targetStamp;
 }
 
 void DeployRecord::Remember(const std::string& source, const FileStamp& sourceStamp,
@@ -85,25 +83,42 @@ void DeployRecord::ForgetSources(std::string_view prefix) {
     }
 }
 
-void DeployByMask(const std::string& folder, const std::string& targetFolder,
-                  std::string_view masks, DeployRecord* record) {
-    if (!DirExists(targetFolder))
-        return;
+void DeployFiles(const std::string& folder, const std::vector<DeployCopy>& copies,
+                 DeployRecord* record) {
     const std::string from = DirWithDelimiter(folder);
-    const std::string to = DirWithDelimiter(targetFolder);
-    const std::vector<ListedFile> files = ListFolder(folder);
-    for (const std::string& mask : SplitMaskList(masks))
-        for (const ListedFile& file : files) {
-            if (!MatchesMask(file.Name, mask))
-                continue;
-            const std::string source = from + file.Name;
-            const std::string target = to + file.Name;
-            if (record && record->IsCurrent(source, file.Stamp, target))
-                continue;
-            CopyOneFile(source, target);
-            if (record)
-                record->Remember(source, file.Stamp, target);
+    std::vector<ListedFile> files;
+    bool listed = false;
+    for (const DeployCopy& copy : copies) {
+        if (!DirExists(copy.TargetFolder))
+            continue;
+        if (!listed) {
+            files = ListFolder(folder); // one listing serves every target
+            listed = true;
         }
+        const std::string to = DirWithDelimiter(copy.TargetFolder);
+        // The stamps of the copies already there, from one listing of the
+        // target folder rather than one query per file.
+        std::map<std::string, FileStamp> present;
+        if (record)
+            for (const ListedFile& file : ListFolder(copy.TargetFolder))
+                present.emplace(ToLowerAscii(file.Name), file.Stamp);
+        for (const std::string& mask : SplitMaskList(copy.Masks))
+            for (const ListedFile& file : files) {
+                if (!MatchesMask(file.Name, mask))
+                    continue;
+                const std::string source = from + file.Name;
+                const std::string target = to + file.Name;
+                if (record) {
+                    auto it = present.find(ToLowerAscii(file.Name));
+                    if (it != present.end() &&
+                        record->IsCurrent(source, file.Stamp, target, it->second))
+                        continue;
+                }
+                CopyOneFile(source, target);
+                if (record)
+                    record->Remember(source, file.Stamp, target);
+            }
+    }
 }
 
 } // namespace vdx

@@ -8,10 +8,13 @@
 // made; a copy is skipped when neither the package file nor the copy has
 // changed since. The folders end up with the same files either way.
 
+#include "engine/CompilePlan.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vdx {
 
@@ -23,10 +26,10 @@ struct FileStamp {
 
 class DeployRecord {
 public:
-    // True when `target` was made from `source` in its present state and has
-    // not changed since.
+    // True when `target` (whose present stamp is `targetStamp`) was made from
+    // `source` in its present state and has not changed since.
     bool IsCurrent(const std::string& source, const FileStamp& sourceStamp,
-                   const std::string& target) const;
+                   const std::string& target, const FileStamp& targetStamp) const;
     void Remember(const std::string& source, const FileStamp& sourceStamp,
                   const std::string& target);
     // Forgets the copies of every file whose path begins with `prefix` (the
@@ -43,11 +46,12 @@ private:
     std::map<std::string, Copy> copies_; // by target path in small letters
 };
 
-// Copies every regular file of `folder` that matches one of `masks` into
-// `targetFolder`, replacing files of the same name; nothing when the target
-// folder does not exist. Raises FileError like CopyOneFile. `record` may be
-// null (every file is copied).
-void DeployByMask(const std::string& folder, const std::string& targetFolder,
-                  std::string_view masks, DeployRecord* record);
+// For each copy in order: every regular file of `folder` that matches one of
+// its masks goes into its target folder, replacing a file of the same name;
+// nothing goes into a target folder that does not exist. Raises FileError
+// like CopyOneFile (copies made before stay). `record` may be null: then
+// every file is copied.
+void DeployFiles(const std::string& folder, const std::vector<DeployCopy>& copies,
+                 DeployRecord* record);
 
 } // namespace vdx

@@ -3,9 +3,15 @@
 namespace vdx {
 
 namespace {
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 32; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+char UpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+bool IsTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
 } // namespace
 
 std::string ToLowerAscii(std::string_view s) {
@@ -50,7 +56,8 @@ std::vector<std::string> SplitLines(std::string_view text) {
             break;
         }
         lines.emplace_back(text.substr(start, end - start));
-        start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+        start =
+            end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
     }
     return lines;
 }

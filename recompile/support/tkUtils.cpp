@@ -16,6 +16,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace vdx {
 
@@ -54,50 +55,74 @@ bool DirExists(const std::string& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void CopyOneFile(const std::string& source, const std::string& target) {
-    // Nothing happens when the target's folder does not exist.
-    const size_t cut = target.find_last_of("\\/:");
-    if (cut == std::string::npos || !DirExists(target.substr(0, cut + 1)))
-        return;
+namespace {
 
+constexpr size_t CopyBufferSize = 256 * 1024;
+
+// Copies the bytes of `source` into a temporary file beside `target`, which
+// then takes the target's place: a failed or interrupted copy leaves the old
+// target intact.
+void CopyThroughTemporary(const std::string& source, const std::string& target, char* buffer) {
     UniqueFile in(CreateFileW(WidePath(source).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in)
         throw FileError::CannotOpen(source, LastErrorMessage());
 
-    // The copy goes to a temporary file that replaces the target only when it
-    // is complete: a failed or interrupted copy leaves the old target intact.
     AtomicFile out(target);
-    std::vector<char> buffer(256 * 1024);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(in.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr))
+        if (!ReadFile(in.get(), buffer, static_cast<DWORD>(CopyBufferSize), &got, nullptr))
             throw FileError::CannotOpen(source, LastErrorMessage()); // `out` removes its file
         if (got == 0)
             break;
-        out.Write(std::string_view(buffer.data(), got));
+        out.Write(std::string_view(buffer, got));
     }
     in.reset(); // copying a file onto itself replaces the file we read
     out.Commit();
 }
 
+} // namespace
+
+void CopyOneFile(const std::string& source, const std::string& target) {
+    // Nothing happens when the target's folder does not exist.
+    const size_t cut = target.find_last_of("\\/:");
+    if (cut == std::string::npos || !DirExists(target.substr(0, cut + 1)))
+        return;
+    const std::unique_ptr<char[]> buffer(new char[CopyBufferSize]);
+    CopyThroughTemporary(source, target, buffer.get());
+}
+
 void CopyFilesByMask(const std::string& sourceFolder, const std::string& targetFolder,
                      std::string_view masks, std::string_view exceptionMasks) {
+    const std::string from = DirWithDelimiter(sourceFolder);
+    const std::string to = DirWithDelimiter(targetFolder);
+    // Nothing happens when the target folder does not exist, as in CopyOneFile;
+    // the folder is looked at once here and again only when a copy fails.
+    if (to.empty() || !DirExists(to))
+        return;
     const std::vector<std::string> selected = SplitMaskList(masks);
     const std::vector<std::string> excluded = SplitMaskList(exceptionMasks);
     const std::vector<std::string> files = ListFiles(sourceFolder);
-    const std::string from = DirWithDelimiter(sourceFolder);
-    const std::string to = DirWithDelimiter(targetFolder);
     std::vector<bool> isExcluded(files.size());
     for (size_t i = 0; i < files.size(); ++i)
         isExcluded[i] = MatchesAny(files[i], excluded);
+    const std::unique_ptr<char[]> buffer(new char[CopyBufferSize]);
     // Mask by mask, as the lists are written: a file that two masks select is
     // copied twice, and the second copy replaces the first.
-    for (const std::string& mask : selected)
-        for (size_t i = 0; i < files.size(); ++i)
-            if (!isExcluded[i] && MatchesMask(files[i], mask))
-                CopyOneFile(from + files[i], to + files[i]);
+    for (const std::string& mask : selected) {
+        for (size_t i = 0; i < files.size(); ++i) {
+            if (isExcluded[i] || !MatchesMask(files[i], mask))
+                continue;
+            try {
+                CopyThroughTemporary(from + files[i], to + files[i], buffer.get());
+            } catch (const FileError&) {
+                if (!DirExists(to))
+                    return; // the target folder has gone: copies into it do nothing
+                throw;
+            }
+        }
+    }
 }
 
 void DeleteFilesByMask(const std::string& folder, std::string_view masks) {

@@ -25,8 +25,8 @@ public:
     // leaves its earlier place, so an item already here moves to the end.
     void AppendChild(std::unique_ptr<TvdxXMLItem> item);
     void ClearChildren();
-    int IndexOfChild(std::string_view name) const; // case-insensitive, -1 when none
-    TvdxXMLItem& ChildByName(std::string_view name); // appends an empty child when missing
+    int IndexOfChild(std::string_view name) const;      // case-insensitive, -1 when none
+    TvdxXMLItem& ChildByName(std::string_view name);    // appends an empty child when missing
     std::string AttrValue(std::string_view name) const; // "" when missing
 
     std::string Name;

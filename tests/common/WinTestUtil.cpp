@@ -32,7 +32,9 @@ ScratchDir::ScratchDir(std::string_view tag) {
     MakeDir(path_);
 }
 
-ScratchDir::~ScratchDir() { RemoveTree(path_); }
+ScratchDir::~ScratchDir() {
+    RemoveTree(path_);
+}
 
 void WriteFile(const std::string& path, std::string_view bytes) {
     UniqueFile f(CreateFileW(WidePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -54,7 +56,9 @@ bool Exists(const std::string& path) {
     return GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void MakeDir(const std::string& path) { CreateDirectoryW(WidePath(path).c_str(), nullptr); }
+void MakeDir(const std::string& path) {
+    CreateDirectoryW(WidePath(path).c_str(), nullptr);
+}
 
 void SetAttributes(const std::string& path, unsigned long attrs) {
     SetFileAttributesW(WidePath(path).c_str(), attrs);
@@ -83,7 +87,11 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryW(WidePath(dir).c_str());
 }
 
-std::string SourceDir() { return UnixToWindows(std::getenv("VDX_SOURCE_DIR")); }
-std::string BinaryDir() { return UnixToWindows(std::getenv("VDX_BINARY_DIR")); }
+std::string SourceDir() {
+    return UnixToWindows(std::getenv("VDX_SOURCE_DIR"));
+}
+std::string BinaryDir() {
+    return UnixToWindows(std::getenv("VDX_BINARY_DIR"));
+}
 
 } // namespace vdx::test

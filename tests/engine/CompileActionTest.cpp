@@ -7,6 +7,7 @@
 
 #include "engine/CompileAction.h"
 #include "engine/CompilePlan.h"
+#include "support/Errors.h"
 #include "support/platform/FileIo.h"
 
 #include <gmock/gmock.h>
@@ -162,6 +163,30 @@ TEST_F(CompileActionTest, AFailureIsNeverReportedAsSuccess) {
     EXPECT_NE(ReadFile(lib + "vdx28.bpl"), "old package");
     EXPECT_FALSE(Exists(lib + "vdx28.bpl.bak"));
     EXPECT_TRUE(Exists(s.systemDir + "\\vdx28.bpl"));
+}
+
+// A deployment target that cannot be replaced (a package loaded from the
+// system folder) raises the file error; the compiler's lines are shown first
+// and no log.txt is left behind.
+TEST_F(CompileActionTest, AReadOnlyDeploymentTargetRaisesTheFileError) {
+    BuildRequest r = MakeRequest(s, 19, false, "Gold", TaskKind::All);
+    sample::WriteStandinConfig(s.Root(28), {"@vdx28.dpk warning"});
+    const std::string target = s.systemDir + "\\vdx28.bpl";
+    WriteFile(target, "loaded");
+    SetAttributes(target, FILE_ATTRIBUTE_READONLY);
+    try {
+        Compile(r,
+                R"(name="compile" file="LibD28\vdx28.dpk" compiler="delphi28" bpltosysdir="yes")");
+        ADD_FAILURE() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("Cannot create file \"" + target + "\""));
+    }
+    ASSERT_EQ(frontEnd.log.size(), 1u);
+    EXPECT_THAT(frontEnd.log[0], HasSubstr("Warning: W1000"));
+    EXPECT_EQ(ReadFile(target), "loaded");
+    EXPECT_FALSE(Exists(s.InstallDir() + "log.txt"));
+    EXPECT_FALSE(Exists(s.InstallDir() + "run.bat"));
+    SetAttributes(target, FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(CompileActionTest, AMissingEnvironmentIsSaidAndNothingRuns) {

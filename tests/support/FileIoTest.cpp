@@ -11,7 +11,8 @@ using namespace vdx;
 using vdx::test::ScratchDir;
 
 TEST(Utf, WidenNarrowRoundTrip) {
-    const std::string s = "Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
+    const std::string s = "Gr\xC3\xBC\xC3\x9F"
+                          "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80";
     EXPECT_EQ(Narrow(Widen(s)), s);
     EXPECT_EQ(Widen("a\xC3\xA4"), L"a\u00e4");
     EXPECT_EQ(OemToUtf8(Utf8ToOem("plain ascii")), "plain ascii");

@@ -104,8 +104,11 @@ TEST(CopyFilesByMask, CopiesVisibleRegularFilesExceptTheExceptions) {
     CopyFilesByMask(src.Path(), dst.Path(), "*.*", "*.dcu *.bak");
     EXPECT_EQ(Entries(dst.Path()), (Names{"a.pas", "b.dfm", "README", "ro.pas", "arch.pas"}));
     EXPECT_EQ(test::ReadFile(dst / "a.pas"), "unit a;");
-    // The copy is a new file with plain attributes, not a read-only one.
-    EXPECT_EQ(Attributes(dst / "ro.pas") & FILE_ATTRIBUTE_READONLY, 0u);
+    // Each copy is a new file with plain attributes: not read-only like its
+    // source, and not hidden like the temporary file it was written to.
+    for (const std::string& name : Entries(dst.Path()))
+        EXPECT_EQ(Attributes(dst / name) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u)
+            << name;
     EXPECT_EQ(test::ReadFile(dst / "ro.pas"), "read-only");
     // The source stays as it was, sub-folder included.
     EXPECT_EQ(test::ReadFile(src / "sub.pas\\inner.pas"), "inner");
@@ -188,32 +191,47 @@ TEST(CopyOneFile, TargetThatCannotBeReplacedStaysAndNoTemporaryFileIsLeft) {
     ScratchDir src("src"), dst("dst");
     test::WriteFile(src / "a.bpl", "new");
     enum class Obstacle { ReadOnly, InUse, Folder };
-    for (Obstacle obstacle : {Obstacle::ReadOnly, Obstacle::InUse, Obstacle::Folder}) {
+    struct Case {
+        Obstacle obstacle;
+        std::string name; // of the obstacle; the copy goes to "a.bpl"
+        DWORD attributes;
+    };
+    const Case cases[] = {
+        {Obstacle::ReadOnly, "a.bpl", FILE_ATTRIBUTE_READONLY},
+        {Obstacle::ReadOnly, "A.BPL", FILE_ATTRIBUTE_READONLY},
+        {Obstacle::ReadOnly, "a.bpl", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN},
+        {Obstacle::InUse, "a.bpl", FILE_ATTRIBUTE_NORMAL},
+        {Obstacle::Folder, "A.bpl", FILE_ATTRIBUTE_DIRECTORY},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + " " + std::to_string(int(c.obstacle)));
         const std::string target = dst / "a.bpl";
         UniqueFile held;
-        if (obstacle == Obstacle::Folder) {
-            test::MakeDir(target);
+        if (c.obstacle == Obstacle::Folder) {
+            test::MakeDir(dst / c.name);
         } else {
-            test::WriteFile(target, "old");
-            if (obstacle == Obstacle::ReadOnly)
-                test::SetAttributes(target, FILE_ATTRIBUTE_READONLY);
-            else
+            test::WriteFile(dst / c.name, "old");
+            test::SetAttributes(dst / c.name, c.attributes);
+            if (c.obstacle == Obstacle::InUse)
                 held = HoldExclusively(target);
         }
         try {
             CopyOneFile(src / "a.bpl", target);
-            ADD_FAILURE() << "no error, obstacle " << int(obstacle);
+            ADD_FAILURE() << "no error";
         } catch (const FileError& e) {
             EXPECT_TRUE(StartsWith(e.what(), "Cannot create file \"" + target + "\". "))
                 << e.what();
         }
         held.reset();
-        if (obstacle == Obstacle::Folder) {
+        if (c.obstacle == Obstacle::Folder) {
             EXPECT_TRUE(DirExists(target));
-            EXPECT_EQ(Entries(dst.Path()), Names{"a.bpl/"});
+            EXPECT_EQ(Entries(dst.Path()), Names{c.name + "/"});
         } else {
-            EXPECT_EQ(test::ReadFile(target), "old") << int(obstacle);
-            EXPECT_EQ(Entries(dst.Path()), Names{"a.bpl"}) << int(obstacle);
+            EXPECT_EQ(test::ReadFile(target), "old");
+            EXPECT_EQ(Entries(dst.Path()), Names{c.name});
+            constexpr DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+            EXPECT_EQ(Attributes(dst / c.name) & kept, c.attributes & kept);
+            test::SetAttributes(dst / c.name, FILE_ATTRIBUTE_NORMAL);
         }
         test::RemoveTree(dst.Path());
         test::MakeDir(dst.Path());

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <vector>
 
 namespace vdx {
 
@@ -112,13 +113,8 @@ AtomicFile::AtomicFile(std::string path) : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.path = std::move(path);
     s.widePath = WidePath(s.path);
-    // Windows refuses to replace a read-only file; Wine would replace it. Refuse
-    // it the same way everywhere (and a folder of that name as well).
-    DWORD attrs = GetFileAttributesW(s.widePath.c_str());
-    if (attrs != INVALID_FILE_ATTRIBUTES &&
-        (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        throw FileError::CannotCreate(s.path, SysErrorMessage(ERROR_ACCESS_DENIED));
     s.wideTemp = WidePath(TempNameBeside(s.path));
+    // DELETE access: Commit renames the file through this handle.
     s.file.reset(CreateFileW(s.wideTemp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_HIDDEN, nullptr));
     if (!s.file)
@@ -157,20 +153,55 @@ void AtomicFile::Write(std::string_view bytes) {
     }
 }
 
+namespace {
+
+// Gives the open file `file` the name `path`, replacing a file of that name
+// or not.
+bool RenameOpenFile(HANDLE file, const std::wstring& path, bool replace) {
+    // The structure ends in the name, passed with its terminating zero.
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + path.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = replace ? TRUE : FALSE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(path.size() * sizeof(wchar_t));
+    std::copy(path.c_str(), path.c_str() + path.size() + 1, info->FileName);
+    return SetFileInformationByHandle(file, FileRenameInfo, info,
+                                      static_cast<DWORD>(buffer.size())) != 0;
+}
+
+} // namespace
+
 void AtomicFile::Commit() {
     State& s = *state_;
     if (!s.file)
         Fail(ERROR_INVALID_HANDLE);
     if (s.deleteOnClose && !SetDeleteOnClose(s.file.get(), false))
         Fail(GetLastError());
-    s.file.reset();
-    SetFileAttributesW(s.wideTemp.c_str(), FILE_ATTRIBUTE_NORMAL);
-    // A target held open by someone (without delete sharing) is not replaced:
-    // the move fails and the old file stays.
-    if (!MoveFileExW(s.wideTemp.c_str(), s.widePath.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    // Plain attributes, then the target's name, through the handle that wrote
+    // the file, so that the temporary file is not looked up by name again.
+    // The times stay those of the new file.
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(s.file.get(), FileBasicInfo, &basic, sizeof basic))
         Fail(GetLastError());
+    // A rename that replaces nothing succeeds for a new file. When something
+    // is in the way it is examined: Windows refuses to replace a read-only
+    // file and Wine would replace it, so refuse it the same way everywhere,
+    // and a folder as well. Otherwise the rename replaces the target in one
+    // step; a target held open by someone (without delete sharing) is not
+    // replaced, the rename fails and the old file stays.
+    if (!RenameOpenFile(s.file.get(), s.widePath, false)) {
+        const DWORD refused = GetLastError();
+        const DWORD attrs = GetFileAttributesW(s.widePath.c_str());
+        if (attrs == INVALID_FILE_ATTRIBUTES)
+            Fail(refused);
+        if (attrs & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+            Fail(ERROR_ACCESS_DENIED);
+        if (!RenameOpenFile(s.file.get(), s.widePath, true))
+            Fail(GetLastError());
+    }
     s.finished = true;
+    s.file.reset();
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {

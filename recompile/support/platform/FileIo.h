@@ -36,7 +36,10 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes);
 // target as it was; so does a process that is ended by force while it writes
 // (the temporary file goes with its handle). Every failure raises FileError
 // "Cannot create file" naming the target; a read-only target is refused (as
-// Windows does, and Wine does not), and so is a target in use.
+// Windows does, and Wine does not), and so are a folder of that name and a
+// target in use. The target is examined only when Commit finds it there: a new
+// file costs no lookup of a missing name, which on Wine means a search through
+// the whole folder.
 class AtomicFile {
 public:
     explicit AtomicFile(std::string path); // creates the temporary file

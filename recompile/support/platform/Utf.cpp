@@ -39,22 +39,27 @@ std::string ToCodePage(std::string_view utf8, unsigned codePage) {
 std::string FromCodePage(std::string_view bytes, unsigned codePage) {
     if (bytes.empty())
         return {};
-    int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    int n =
+        MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(n), L'\0');
     MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), w.data(), n);
     return Narrow(w);
 }
 
-std::string Utf8ToOem(std::string_view utf8) { return ToCodePage(utf8, CP_OEMCP); }
-std::string OemToUtf8(std::string_view oem) { return FromCodePage(oem, CP_OEMCP); }
+std::string Utf8ToOem(std::string_view utf8) {
+    return ToCodePage(utf8, CP_OEMCP);
+}
+std::string OemToUtf8(std::string_view oem) {
+    return FromCodePage(oem, CP_OEMCP);
+}
 
 bool FitsOem(std::string_view utf8) {
     std::wstring w = Widen(utf8);
     if (w.empty())
         return true;
     BOOL usedDefault = FALSE;
-    int n = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()),
-                                nullptr, 0, nullptr, &usedDefault);
+    int n = WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, w.data(),
+                                static_cast<int>(w.size()), nullptr, 0, nullptr, &usedDefault);
     return n > 0 && !usedDefault;
 }
 

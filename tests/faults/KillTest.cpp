@@ -27,7 +27,7 @@ using testing::ElementsAreArray;
 
 namespace {
 
-constexpr unsigned long long kBig = 1ull << 20; // a temporary file this large is the one to catch
+constexpr unsigned long long kMiB = 1ull << 20;
 
 sample::SampleOptions Sample() {
     sample::SampleOptions o;
@@ -51,23 +51,26 @@ std::string BigText(std::string_view tag, size_t size) {
     return text;
 }
 
-// A temporary file of the wizard in `folder` that has grown beyond `bytes`.
-bool BigTempFile(const std::string& folder, unsigned long long bytes) {
+// A temporary file of the wizard in `folder` that is being written: more than
+// a MiB in it, not yet all of its `size` bytes.
+bool TempFileBeingWritten(const std::string& folder, unsigned long long size) {
     WIN32_FIND_DATAW fd;
     UniqueFind find(FindFirstFileW(WidePath(folder + "~vdx*.tmp").c_str(), &fd));
     if (!find)
         return false;
     do {
-        if ((static_cast<unsigned long long>(fd.nFileSizeHigh) << 32 | fd.nFileSizeLow) > bytes)
+        auto now = static_cast<unsigned long long>(fd.nFileSizeHigh) << 32 | fd.nFileSizeLow;
+        if (now > kMiB && now < size)
             return true;
     } while (FindNextFileW(find.get(), &fd));
     return false;
 }
 
-// Starts the wizard hidden with the language argument, waits until a large
-// temporary file shows up in `folder`, and ends the wizard there and then.
-// Returns false when the wizard ended before that.
-bool KillWhileWriting(const std::string& installDir, const std::string& folder) {
+// Starts the wizard hidden with the language argument, waits until a file of
+// `size` bytes is being written into `folder`, and ends the wizard there and
+// then. Returns false when the wizard ended before that.
+bool KillWhileWriting(const std::string& installDir, const std::string& folder,
+                      unsigned long long size) {
     std::wstring cmd = L"\"" + Widen(installDir) + L"recompile.exe\" German";
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -80,7 +83,7 @@ bool KillWhileWriting(const std::string& installDir, const std::string& folder) 
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!caught && std::chrono::steady_clock::now() < end &&
            WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT)
-        caught = BigTempFile(folder, kBig);
+        caught = TempFileBeingWritten(folder, size);
     TerminateProcess(process.get(), 99);
     WaitForSingleObject(process.get(), INFINITE);
     DWORD code = 0;
@@ -112,7 +115,8 @@ TEST(KillFaults, KilledWhileCopyingTheLanguageUnits) {
     const std::string lib = w.InstallDir() + "LibD28\\";
     // A large unit makes the copy take long enough to be interrupted; each
     // unit has an older version in the library folder.
-    WriteFile(res + "vdxrcBig.pas", BigText("new", 48 * kBig));
+    const std::string big = BigText("new", 64 * kMiB);
+    WriteFile(res + "vdxrcBig.pas", big);
     std::vector<std::string> units = VisibleFiles(res);
     std::erase_if(units, [](const std::string& n) { return !n.ends_with(".pas"); });
     ASSERT_EQ(units.size(), 5u);
@@ -120,7 +124,8 @@ TEST(KillFaults, KilledWhileCopyingTheLanguageUnits) {
         WriteFile(lib + unit, "old version of " + unit + "\r\n");
     const std::vector<std::string> before = VisibleFiles(lib);
 
-    ASSERT_TRUE(KillWhileWriting(w.InstallDir(), lib)) << "the copy ended before it was caught";
+    ASSERT_TRUE(KillWhileWriting(w.InstallDir(), lib, big.size()))
+        << "the copy ended before it was caught";
 
     EXPECT_THAT(TempFilesAfterKill(lib), ElementsAre());
     int replaced = 0;
@@ -150,14 +155,15 @@ TEST(KillFaults, KilledWhileEditingAnIncludeFile) {
     const std::string source = w.InstallDir() + "Source\\";
     const std::string include = source + "vdx.inc";
     // vdx.inc as shipped, grown large; the edit puts the LATTIX define first.
-    const std::string old = sample::VdxInclude() + BigText("switch", 24 * kBig);
+    const std::string old = sample::VdxInclude() + BigText("switch", 32 * kMiB);
     WriteFile(include, old);
     Lines lines = SplitLines(old);
     ApplyLattixDefine(lines);
     const std::string edited = JoinLines(lines);
     const std::vector<std::string> before = VisibleFiles(source);
 
-    ASSERT_TRUE(KillWhileWriting(w.InstallDir(), source)) << "the edit ended before it was caught";
+    ASSERT_TRUE(KillWhileWriting(w.InstallDir(), source, edited.size()))
+        << "the edit ended before it was caught";
 
     EXPECT_THAT(TempFilesAfterKill(source), ElementsAre());
     const std::string now = ReadFile(include);

@@ -1,10 +1,10 @@
-// Injection through paths, through the real window and driver: an
-// installation folder and an environment folder with & ^ % ! ( ) blanks and a
-// non-ASCII letter, and TeeChart, FIB and Indy paths typed with the cmd.exe
-// operators | < > & ^, "%" and letters outside the console code page. Every
-// tool is run once per package with exactly the intended command line, the
-// converter with exactly its own, and nothing else runs: the "echo pwned"
-// hidden in the texts leaves no file and no output line.
+// Injection through paths, through the real window and driver: installation,
+// environment and language folders with & ^ % ! ( ) blanks and a non-ASCII
+// letter, and TeeChart, FIB and Indy paths typed with the cmd.exe operators
+// | < > & ^, "%" and letters outside the console code page. Every tool is run
+// once per package with exactly the intended command line, the converter with
+// exactly its own, and nothing else runs: the "echo pwned" hidden in the texts
+// leaves no file and no output line.
 
 #include "FaultWizard.h"
 
@@ -56,7 +56,8 @@ TEST(PathInjection, PathsRunTheIntendedCommandsAndNothingElse) {
     o.libDirs = {"LibD14"}; // RAD Studio 2010: the Indy path is used
     o.compilers = {14};
     o.edition = sample::Edition::Gold;
-    o.languages = {"English", "German"};
+    const std::string language = "Deutsch & Co (x86) 100%!^";
+    o.languages = {"English", language};
     o.vdrcExe = RecordArgsExe();
     o.envRootsDir = base / "IDE & Tools (x86) %PATH% !^";
     FaultWizard w(o, "Verdex&echo pwned&(x86) 100%!^ \xC3\xBC"); // ü is in the console code page
@@ -73,7 +74,7 @@ TEST(PathInjection, PathsRunTheIntendedCommandsAndNothingElse) {
     TMainForm& form = w.Open();
     ASSERT_EQ(form.CompilerCB.ItemIndex(), CompilerRow(14));
     w.Pick(form.TeeCB, "TeeChart9 and later");
-    w.Pick(form.LanguageCB, "German");
+    w.Pick(form.LanguageCB, language);
     form.TeePathE.SetText(tee);
     form.FibPathE.SetText(fib);
     form.IndyPathE.SetText(indy);
@@ -121,11 +122,14 @@ TEST(PathInjection, PathsRunTheIntendedCommandsAndNothingElse) {
     }
 
     // The converter was started four times by its quoted path, in the
-    // language folder, with nothing added.
+    // language folder, with nothing added; the units came from that folder.
     std::vector<std::string> runs;
     for (std::string_view f : ResourceFiles)
-        runs.push_back(inst + "RES\\German\t\"" + inst + "RES\\vdrc.exe\" " + std::string(f));
+        runs.push_back(inst + "RES\\" + language + "\t\"" + inst + "RES\\vdrc.exe\" " +
+                       std::string(f));
     EXPECT_THAT(SplitLines(ReadFile(inst + "Res\\calls.log")), ElementsAreArray(runs));
+    EXPECT_EQ(ReadFile(lib + "vdxrcClass.pas"),
+              ReadFile(inst + "Res\\" + language + "\\vdxrcClass.pas"));
     // The TeeChart task wrote the defines, not the path.
     EXPECT_EQ(SplitLines(ReadFile(inst + "Mirel\\tee.inc")).at(0), "{$DEFINE TeeChart9}");
 

@@ -61,8 +61,7 @@ std::string EndBox(const FaultWizard& w) {
 std::vector<std::string> FilesEndingIn(const std::string& folder, std::string_view ext) {
     std::vector<std::string> out;
     for (const std::string& name : VisibleFiles(folder))
-        if (name.size() >= ext.size() &&
-            name.compare(name.size() - ext.size(), ext.size(), ext) == 0)
+        if (name.ends_with(ext))
             out.push_back(name);
     return out;
 }
@@ -101,10 +100,11 @@ bool Called(const std::string& root, std::string_view package) {
 
 } // namespace
 
-// The library folder goes away between two packages (moved by another
-// program): the packages after that are not found, which is passed over like
-// any missing package; nothing is written anywhere else, nothing in the moved
-// folder is lost, and with the folder back the request runs clean.
+// The library folder goes away between two packages, moved by another program
+// (while a tool runs it cannot go: it is the tool's current folder). The
+// packages after that are not found, which is passed over like any missing
+// package; nothing is written anywhere else, nothing in the moved folder is
+// lost, and with the folder back the request runs clean.
 TEST(RunFaults, TheLibraryFolderVanishesDuringARequest) {
     FaultWizard w(GoldLibD28());
     const std::string lib = w.InstallDir() + "LibD28";

@@ -48,6 +48,18 @@ std::string LastErrorMessage() {
     return SysErrorMessage(GetLastError());
 }
 
+std::string ModuleFileName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return Narrow(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 bool FileExists(const std::string& path) {
     DWORD a = GetFileAttributesW(WidePath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);

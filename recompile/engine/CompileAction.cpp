@@ -5,6 +5,7 @@
 #include "engine/Deployment.h"
 #include "engine/IncludeEdits.h"
 #include "engine/IncludeFiles.h"
+#include "support/TextUtil.h"
 #include "support/platform/FileIo.h"
 #include "support/platform/Utf.h"
 #include "support/tkUtils.h"
@@ -100,6 +101,18 @@ private:
     std::wstring backup_;
 };
 
+// SetLattixDefine, skipped when it would write the very bytes the file holds:
+// every compile action of an "all" request applies it to the same two files.
+void SetLattixDefineWhereNeeded(const std::string& path) {
+    if (!FileExists(path))
+        return;
+    const std::string bytes = ReadFileBytes(path);
+    Lines lines = SplitLines(bytes);
+    ApplyLattixDefine(lines);
+    if (JoinLines(lines) != bytes)
+        SetLattixDefine(path);
+}
+
 void Deploy(const CompilePlan& plan, DeployRecord* record) {
     DeployFiles(plan.PackageFolder, plan.Deploy.Copies, record);
     if (plan.Deploy.DeleteTds)
@@ -126,7 +139,7 @@ void CompileAction(const TvdxXMLItem& action, const BuildRequest& request, Front
     };
 
     for (const std::string& include : plan->LattixIncludes)
-        SetLattixDefine(include);
+        SetLattixDefineWhereNeeded(include);
 
     if (plan->Root.empty())
         return fail("the compiler is not installed (no root folder)");

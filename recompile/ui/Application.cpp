@@ -1,6 +1,7 @@
 #include "ui/Application.h"
 
 #include "ui/Form.h"
+#include "support/platform/FileIo.h"
 #include "support/platform/Utf.h"
 
 #include <commctrl.h>
@@ -10,21 +11,13 @@ namespace vdx {
 namespace {
 
 std::string ModuleBaseName() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    size_t slash = path.find_last_of(L"\\/");
-    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    size_t dot = name.rfind(L'.');
-    if (dot != std::wstring::npos)
+    std::string path = ModuleFileName();
+    size_t slash = path.find_last_of("\\/");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
         name.resize(dot);
-    return Narrow(name);
+    return name;
 }
 
 } // namespace

@@ -22,17 +22,9 @@ constexpr int kFirstRowFireDac = 9; // XE 4
 constexpr int kFirstRowBde = 12;    // XE 7
 
 std::string ProgramFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    size_t slash = path.find_last_of(L"\\/");
-    return Narrow(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1));
+    std::string path = ModuleFileName();
+    size_t slash = path.find_last_of("\\/");
+    return path.substr(0, slash == std::string::npos ? 0 : slash + 1);
 }
 
 std::vector<std::string> CompilerItems() {

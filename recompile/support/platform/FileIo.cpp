@@ -48,6 +48,18 @@ std::string LastErrorMessage() {
     return SysErrorMessage(GetLastError());
 }
 
+std::string ModuleFileName() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return Narrow(path);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 bool FileExists(const std::string& path) {
     DWORD a = GetFileAttributesW(WidePath(path).c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -177,13 +189,10 @@ void AtomicFile::Commit() {
         Fail(ERROR_INVALID_HANDLE);
     if (s.deleteOnClose && !SetDeleteOnClose(s.file.get(), false))
         Fail(GetLastError());
-    // Plain attributes, then the target's name, through the handle that wrote
-    // the file, so that the temporary file is not looked up by name again.
-    // The times stay those of the new file.
-    FILE_BASIC_INFO basic{};
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    if (!SetFileInformationByHandle(s.file.get(), FileBasicInfo, &basic, sizeof basic))
-        Fail(GetLastError());
+    // The target's name, through the handle that wrote the file, so that the
+    // temporary file is not looked up by name again. The file is still hidden
+    // here: a wizard ended between these steps leaves at worst a hidden
+    // temporary file, which no mask operation sees, never a visible one.
     // A rename that replaces nothing succeeds for a new file. When something
     // is in the way it is examined: Windows refuses to replace a read-only
     // file and Wine would replace it, so refuse it the same way everywhere,
@@ -201,6 +210,13 @@ void AtomicFile::Commit() {
             Fail(GetLastError());
     }
     s.finished = true;
+    // Then plain attributes; the times stay those of the new file. The file
+    // is in place already, so a failure here leaves it hidden rather than
+    // undoing the replacement.
+    FILE_BASIC_INFO basic{};
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!SetFileInformationByHandle(s.file.get(), FileBasicInfo, &basic, sizeof basic))
+        SetFileAttributesW(s.widePath.c_str(), FILE_ATTRIBUTE_NORMAL);
     s.file.reset();
 }
 

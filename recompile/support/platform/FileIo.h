@@ -17,6 +17,9 @@ std::string SysErrorMessage(unsigned long code);
 // SysErrorMessage(GetLastError()).
 std::string LastErrorMessage();
 
+// Full path of the running program.
+std::string ModuleFileName();
+
 bool FileExists(const std::string& path); // a file, not a folder
 bool DeleteFileQuiet(const std::string& path);
 

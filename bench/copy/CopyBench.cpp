@@ -34,6 +34,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -380,12 +381,22 @@ double NowMs() {
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// The temporary folders of the per-file variants, made once per target
+// folder in a timed run.
+struct Subfolders {
+    std::wstring plain;                // of TempInSubfolderOf
+    std::unique_ptr<TempFolder> temps; // of CopyWithTempFolder
+    std::wstring tempsFor;
+};
+Subfolders subfolders; // reset before every timed run
+
 // What the target folder holds when a timed run starts: nothing, or (with
 // --refill) the files of an earlier run, which the copies then replace.
 const std::vector<Copy>* refillFrom = nullptr;
 
 template <typename Work> double TimeMs(const std::string& target, Work work) {
     EmptyFolder(target);
+    subfolders = Subfolders();
     if (refillFrom)
         RunPlainLoop(*refillFrom);
     const double t0 = NowMs();
@@ -448,11 +459,56 @@ std::wstring TempOf(const Copy& c) {
     return Widen(TempNameBeside(Narrow(c.to)));
 }
 
+// A temporary file in a folder of its own inside the target's folder, made
+// once per target folder.
+
+std::wstring TempInSubfolderOf(const Copy& c) {
+    static unsigned n = 0;
+    const std::wstring sub = c.to.substr(0, c.to.find_last_of(L'\\') + 1) + L"benchsub.tmp";
+    if (sub != subfolders.plain) {
+        CreateDirectoryW(sub.c_str(), nullptr);
+        subfolders.plain = sub;
+    }
+    return sub + L"\\" + std::to_wstring(n++) + L".tmp";
+}
+
+void DeleteOnClose(HANDLE h, bool remove) {
+    FILE_DISPOSITION_INFO info{};
+    info.DeleteFile = remove ? TRUE : FALSE;
+    Check(SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info),
+          "delete on close");
+}
+
+// The copy of the mask operations: one TempFolder per target folder.
+void CopyWithTempFolder(const Copy& c) {
+    const std::wstring to = c.to.substr(0, c.to.find_last_of(L'\\') + 1);
+    if (to != subfolders.tempsFor) {
+        subfolders.temps.reset();
+        subfolders.temps = std::make_unique<TempFolder>(Narrow(to));
+        subfolders.tempsFor = to;
+    }
+    HANDLE in = OpenSource(c.from);
+    AtomicFile out(Narrow(c.to), subfolders.temps.get());
+    static std::vector<char> buffer(256 * 1024);
+    for (;;) {
+        DWORD got = 0;
+        Check(ReadFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr),
+              "reading");
+        if (got == 0)
+            break;
+        out.Write(std::string_view(buffer.data(), got));
+    }
+    CloseHandle(in);
+    out.Commit();
+}
+
 const std::vector<std::pair<const char*, CopyFn>>& Variants() {
     static const std::vector<std::pair<const char*, CopyFn>> variants = {
         {"CopyFileW",
          [](const Copy& c) { Check(CopyFileW(c.from.c_str(), c.to.c_str(), FALSE), "copy"); }},
-        {"CopyOneFile", [](const Copy& c) { CopyOneFile(Narrow(c.from), Narrow(c.to)); }},
+        {"CopyOneFile (hidden temp beside the target)",
+         [](const Copy& c) { CopyOneFile(Narrow(c.from), Narrow(c.to)); }},
+        {"AtomicFile in a TempFolder", CopyWithTempFolder},
         {"GetFileAttributesW, missing name",
          [](const Copy& c) { GetFileAttributesW((c.to + L"x").c_str()); }},
         {"GetFileAttributesW, existing name",
@@ -465,76 +521,37 @@ const std::vector<std::pair<const char*, CopyFn>>& Variants() {
              CloseHandle(in);
              CloseHandle(out);
          }},
-        {"stream, hidden temp, attrs by name, MoveFileExW",
+        {"stream, hidden temp beside, plain + rename by handle",
          [](const Copy& c) {
-             const std::wstring t = TempOf(c);
              HANDLE in = OpenSource(c.from);
-             HANDLE out = CreateTarget(t, GENERIC_WRITE, FILE_ATTRIBUTE_HIDDEN);
+             HANDLE out = CreateTarget(TempOf(c), GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_HIDDEN);
              Pump(in, out);
              CloseHandle(in);
-             CloseHandle(out);
-             SetFileAttributesW(t.c_str(), FILE_ATTRIBUTE_NORMAL);
-             Check(MoveFileExW(t.c_str(), c.to.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
-                   "move");
-         }},
-        {"stream, hidden temp, attrs + rename by handle",
-         [](const Copy& c) {
-             const std::wstring t = TempOf(c);
-             HANDLE in = OpenSource(c.from);
-             HANDLE out = CreateTarget(t, GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_HIDDEN);
-             Pump(in, out);
-             CloseHandle(in);
+             RenameByHandle(out, c.to);
              PlainAttributes(out);
-             RenameByHandle(out, c.to);
              CloseHandle(out);
          }},
-        {"... and delete-on-close set, then cleared",
+        {"stream, temp in a subfolder, rename by handle",
          [](const Copy& c) {
-             const std::wstring t = TempOf(c);
              HANDLE in = OpenSource(c.from);
-             HANDLE out = CreateTarget(t, GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_HIDDEN);
-             FILE_DISPOSITION_INFO dispose{TRUE};
-             Check(SetFileInformationByHandle(out, FileDispositionInfo, &dispose, sizeof dispose),
-                   "delete on close");
-             Pump(in, out);
-             CloseHandle(in);
-             dispose.DeleteFile = FALSE;
-             Check(SetFileInformationByHandle(out, FileDispositionInfo, &dispose, sizeof dispose),
-                   "keep");
-             PlainAttributes(out);
-             RenameByHandle(out, c.to);
-             CloseHandle(out);
-         }},
-        {"stream, plain temp, rename by handle",
-         [](const Copy& c) {
-             const std::wstring t = TempOf(c);
-             HANDLE in = OpenSource(c.from);
-             HANDLE out = CreateTarget(t, GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_NORMAL);
+             HANDLE out =
+                 CreateTarget(TempInSubfolderOf(c), GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_NORMAL);
              Pump(in, out);
              CloseHandle(in);
              RenameByHandle(out, c.to);
              CloseHandle(out);
          }},
-        {"CopyFileW into temp, attrs + times, MoveFileExW",
+        {"... with delete-on-close set, then cleared",
          [](const Copy& c) {
-             const std::wstring t = TempOf(c);
-             Check(CopyFileW(c.from.c_str(), t.c_str(), FALSE), "copy");
-             HANDLE h = CreateFileW(t.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                                    nullptr);
-             Check(h != INVALID_HANDLE_VALUE, "opening the temp");
-             FILE_BASIC_INFO info{};
-             FILETIME now;
-             GetSystemTimeAsFileTime(&now);
-             info.CreationTime.LowPart = now.dwLowDateTime;
-             info.CreationTime.HighPart = static_cast<LONG>(now.dwHighDateTime);
-             info.LastAccessTime = info.LastWriteTime = info.ChangeTime = info.CreationTime;
-             info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-             Check(SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info), "times");
-             CloseHandle(h);
-             Check(MoveFileExW(t.c_str(), c.to.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH),
-                   "move");
+             HANDLE in = OpenSource(c.from);
+             HANDLE out =
+                 CreateTarget(TempInSubfolderOf(c), GENERIC_WRITE | DELETE, FILE_ATTRIBUTE_NORMAL);
+             DeleteOnClose(out, true);
+             Pump(in, out);
+             CloseHandle(in);
+             DeleteOnClose(out, false);
+             RenameByHandle(out, c.to);
+             CloseHandle(out);
          }},
     };
     return variants;

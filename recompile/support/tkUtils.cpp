@@ -62,14 +62,15 @@ constexpr size_t CopyBufferSize = 256 * 1024;
 // Copies the bytes of `source` into a temporary file beside `target`, which
 // then takes the target's place: a failed or interrupted copy leaves the old
 // target intact.
-void CopyThroughTemporary(const std::string& source, const std::string& target, char* buffer) {
+void CopyThroughTemporary(const std::string& source, const std::string& target, char* buffer,
+                          const TempFolder* temps = nullptr) {
     UniqueFile in(CreateFileW(WidePath(source).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!in)
         throw FileError::CannotOpen(source, LastErrorMessage());
 
-    AtomicFile out(target);
+    AtomicFile out(target, temps);
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(in.get(), buffer, static_cast<DWORD>(CopyBufferSize), &got, nullptr))
@@ -108,6 +109,7 @@ void CopyFilesByMask(const std::string& sourceFolder, const std::string& targetF
     for (size_t i = 0; i < files.size(); ++i)
         isExcluded[i] = MatchesAny(files[i], excluded);
     const std::unique_ptr<char[]> buffer(new char[CopyBufferSize]);
+    std::unique_ptr<TempFolder> temps; // made with the first copy
     // Mask by mask, as the lists are written: a file that two masks select is
     // copied twice, and the second copy replaces the first.
     for (const std::string& mask : selected) {
@@ -115,7 +117,9 @@ void CopyFilesByMask(const std::string& sourceFolder, const std::string& targetF
             if (isExcluded[i] || !MatchesMask(files[i], mask))
                 continue;
             try {
-                CopyThroughTemporary(from + files[i], to + files[i], buffer.get());
+                if (!temps)
+                    temps = std::make_unique<TempFolder>(to);
+                CopyThroughTemporary(from + files[i], to + files[i], buffer.get(), temps.get());
             } catch (const FileError&) {
                 if (!DirExists(to))
                     return; // the target folder has gone: copies into it do nothing

@@ -65,9 +65,17 @@ std::vector<std::string> Entries(const std::string& folder) {
 
 std::vector<std::string> TempFiles(const std::string& folder) {
     std::vector<std::string> out;
-    for (const Listed& e : List(folder))
-        if (e.Name.rfind("~vdx", 0) == 0)
+    for (const Listed& e : List(folder)) {
+        if (e.Name.rfind("~vdx", 0) != 0)
+            continue;
+        if (!(e.Attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             out.push_back(e.Name);
+            continue;
+        }
+        out.push_back(e.Name + "/");
+        for (const Listed& inner : List(folder + (folder.ends_with('\\') ? "" : "\\") + e.Name))
+            out.push_back(e.Name + "/" + inner.Name);
+    }
     return out;
 }
 

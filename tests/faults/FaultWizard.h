@@ -31,7 +31,9 @@ int CompilerRow(int ver);
 // in "/".
 std::vector<std::string> Entries(const std::string& folder);
 
-// The temporary files the wizard writes beside a file it replaces.
+// The temporary files the wizard writes while it replaces files in a folder:
+// beside them, or in a temporary folder of its own there ("~vdx1-0.tmp/" and
+// "~vdx1-0.tmp/~vdx1-1.tmp").
 std::vector<std::string> TempFiles(const std::string& folder);
 
 // The files a mask operation of the wizard sees in a folder (no folders, no

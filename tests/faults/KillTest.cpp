@@ -51,14 +51,20 @@ std::string BigText(std::string_view tag, size_t size) {
     return text;
 }
 
-// A temporary file of the wizard in `folder` that is being written: more than
-// a MiB in it, not yet all of its `size` bytes.
+// A temporary file of the wizard in `folder`, or in a temporary folder of its
+// there, that is being written: more than a MiB in it, not yet all of its
+// `size` bytes.
 bool TempFileBeingWritten(const std::string& folder, unsigned long long size) {
     WIN32_FIND_DATAW fd;
     UniqueFind find(FindFirstFileW(WidePath(folder + "~vdx*.tmp").c_str(), &fd));
     if (!find)
         return false;
     do {
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (TempFileBeingWritten(folder + Narrow(fd.cFileName) + "\\", size))
+                return true;
+            continue;
+        }
         auto now = static_cast<unsigned long long>(fd.nFileSizeHigh) << 32 | fd.nFileSizeLow;
         if (now > kMiB && now < size)
             return true;
@@ -127,7 +133,10 @@ TEST(KillFaults, KilledWhileCopyingTheLanguageUnits) {
     ASSERT_TRUE(KillWhileWriting(w.InstallDir(), lib, big.size()))
         << "the copy ended before it was caught";
 
-    EXPECT_THAT(TempFilesAfterKill(lib), ElementsAre());
+    // The unfinished copy stays in the wizard's hidden temporary folder,
+    // where no mask operation looks; the next copy into the folder removes it.
+    for (const std::string& temp : TempFilesAfterKill(lib))
+        EXPECT_NE(temp.find('/'), std::string::npos) << temp << " outside a temporary folder";
     int replaced = 0;
     for (const std::string& unit : units) {
         SCOPED_TRACE(unit);

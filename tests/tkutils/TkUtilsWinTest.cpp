@@ -248,6 +248,35 @@ TEST(CopyFilesByMask, ErrorStopsTheOperationAndKeepsEarlierCopies) {
     EXPECT_EQ(test::ReadFile(dst / "a.txt"), "new a.txt");
     EXPECT_EQ(test::ReadFile(dst / "b.txt"), "old b");
     EXPECT_FALSE(test::Exists(dst / "c.txt"));
+    EXPECT_EQ(Entries(dst.Path()), (Names{"a.txt", "b.txt"})); // no temporary file or folder
+}
+
+TEST(CopyFilesByMask, RemovesTemporaryFoldersLeftByAKilledWizardOnly) {
+    ScratchDir src("src"), dst("dst");
+    test::WriteFile(src / "a.pas", "a");
+    // Left by a wizard that was ended while it copied: nobody holds it.
+    test::MakeDir(dst / "~vdx77-3.tmp");
+    test::WriteFile(dst / "~vdx77-3.tmp\\~vdx77-9.tmp", "cut sh");
+    // In use by a wizard that is copying into the same folder, between two
+    // files: the folder is empty.
+    TempFolder running(dst.Path());
+    ASSERT_FALSE(running.Path().empty());
+    // Not made by the wizard at all.
+    test::MakeDir(dst / "~vdxmine.tmp");
+    test::WriteFile(dst / "~vdxmine.tmp\\keep.txt", "mine");
+
+    CopyFilesByMask(src.Path(), dst.Path(), "*.pas", "");
+
+    std::string own = running.Path().substr(dst.Path().size());
+    own.back() = '/'; // a folder, as Entries names it
+    EXPECT_EQ(Entries(dst.Path()), (Names{"a.pas", own, "~vdxmine.tmp/"}))
+        << "the running wizard's folder is " << own;
+    AtomicFile next(dst / "b.pas", &running);
+    next.Write("next file");
+    EXPECT_EQ(Entries(running.Path()).size(), 1u) << "written in the running wizard's folder";
+    next.Commit();
+    EXPECT_EQ(test::ReadFile(dst / "b.pas"), "next file");
+    EXPECT_EQ(test::ReadFile(dst / "~vdxmine.tmp\\keep.txt"), "mine");
 }
 
 TEST(DeleteFilesByMask, DeletesVisibleMatchesAndLeavesTheRest) {

@@ -105,6 +105,7 @@ struct AtomicFile::State {
     std::wstring wideTemp;
     UniqueFile file;
     bool deleteOnClose = false; // the system removes the temporary file with its handle
+    bool hidden = false;        // written beside the target, where masks must not see it
     bool finished = false;      // committed, or the temporary file is gone
 };
 
@@ -119,20 +120,39 @@ bool SetDeleteOnClose(HANDLE file, bool remove) {
     return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info) != 0;
 }
 
+// A new file opened for writing and for renaming (DELETE access: Commit
+// renames the file through this handle).
+HANDLE CreateTemporary(const std::wstring& path, bool hidden) {
+    return CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                       hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 } // namespace
 
-AtomicFile::AtomicFile(std::string path) : state_(std::make_unique<State>()) {
+AtomicFile::AtomicFile(std::string path, const TempFolder* temps)
+    : state_(std::make_unique<State>()) {
     State& s = *state_;
     s.path = std::move(path);
     s.widePath = WidePath(s.path);
-    s.wideTemp = WidePath(TempNameBeside(s.path));
-    // DELETE access: Commit renames the file through this handle.
-    s.file.reset(CreateFileW(s.wideTemp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (temps && !temps->Path().empty()) {
+        // No mask operation looks into that folder, so the file needs no
+        // hiding there and has plain attributes from the start. Where it
+        // cannot be made, it goes beside its target.
+        s.wideTemp = WidePath(TempNameBeside(temps->Path() + "*"));
+        s.file.reset(CreateTemporary(s.wideTemp, false));
+    }
+    if (!s.file) {
+        s.wideTemp = WidePath(TempNameBeside(s.path));
+        s.hidden = true;
+        s.file.reset(CreateTemporary(s.wideTemp, true));
+    }
     if (!s.file)
         throw FileError::CannotCreate(s.path, LastErrorMessage());
-    // Where the file system cannot do this, the destructor removes the file.
-    s.deleteOnClose = SetDeleteOnClose(s.file.get(), true);
+    // Beside the target the file goes with its handle, also when the process
+    // is ended by force (where the file system cannot do this, the destructor
+    // removes it). In a TempFolder the next TempFolder removes such a file.
+    if (s.hidden)
+        s.deleteOnClose = SetDeleteOnClose(s.file.get(), true);
 }
 
 AtomicFile::~AtomicFile() {
@@ -190,9 +210,10 @@ void AtomicFile::Commit() {
     if (s.deleteOnClose && !SetDeleteOnClose(s.file.get(), false))
         Fail(GetLastError());
     // The target's name, through the handle that wrote the file, so that the
-    // temporary file is not looked up by name again. The file is still hidden
-    // here: a wizard ended between these steps leaves at worst a hidden
-    // temporary file, which no mask operation sees, never a visible one.
+    // temporary file is not looked up by name again. A file beside its target
+    // is still hidden here: a wizard ended between these steps leaves at
+    // worst a hidden temporary file, which no mask operation sees, never a
+    // visible one.
     // A rename that replaces nothing succeeds for a new file. When something
     // is in the way it is examined: Windows refuses to replace a read-only
     // file and Wine would replace it, so refuse it the same way everywhere,
@@ -210,14 +231,114 @@ void AtomicFile::Commit() {
             Fail(GetLastError());
     }
     s.finished = true;
-    // Then plain attributes; the times stay those of the new file. The file
-    // is in place already, so a failure here leaves it hidden rather than
-    // undoing the replacement.
-    FILE_BASIC_INFO basic{};
-    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    if (!SetFileInformationByHandle(s.file.get(), FileBasicInfo, &basic, sizeof basic))
-        SetFileAttributesW(s.widePath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Then plain attributes for a file that was hidden; the times stay those
+    // of the new file. The file is in place already, so a failure here leaves
+    // it hidden rather than undoing the replacement.
+    if (s.hidden) {
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        if (!SetFileInformationByHandle(s.file.get(), FileBasicInfo, &basic, sizeof basic))
+            SetFileAttributesW(s.widePath.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
     s.file.reset();
+}
+
+struct TempFolder::Held {
+    UniqueFile folder; // shares reading and writing, not deleting
+};
+
+namespace {
+
+// The names TempNameBeside makes: "~vdx<digits>-<digits>.tmp".
+bool IsTemporaryName(std::wstring_view name) {
+    constexpr std::wstring_view prefix = L"~vdx", suffix = L".tmp";
+    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+        !name.ends_with(suffix))
+        return false;
+    name = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const size_t dash = name.find(L'-');
+    if (dash == 0 || dash == std::wstring_view::npos || dash + 1 == name.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (i != dash && (name[i] < L'0' || name[i] > L'9'))
+            return false;
+    return true;
+}
+
+// A folder opened with `access`; FILE_FLAG_BACKUP_SEMANTICS opens folders.
+HANDLE OpenFolder(const std::wstring& path, DWORD access, DWORD share) {
+    return CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Removes the temporary folders that nobody holds from `folder` (with a
+// trailing separator), with the temporary files in them. A running wizard
+// holds its folder without delete sharing, so opening it for deleting fails.
+void RemoveLeftoverFolders(const std::string& folder) {
+    const std::wstring wideFolder = WidePath(folder);
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileExW((wideFolder + L"~vdx*.tmp").c_str(), FindExInfoBasic, &fd,
+                                     FindExSearchLimitToDirectories, nullptr, 0));
+    if (!find)
+        return;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTemporaryName(fd.cFileName))
+            continue;
+        const std::wstring leftover = wideFolder + fd.cFileName + L"\\";
+        if (!UniqueFile(OpenFolder(leftover, DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)))
+            continue; // in use
+        WIN32_FIND_DATAW inner;
+        UniqueFind files(FindFirstFileExW((leftover + L"*").c_str(), FindExInfoBasic, &inner,
+                                          FindExSearchNameMatch, nullptr, 0));
+        if (files) {
+            do {
+                if (!(inner.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                    IsTemporaryName(inner.cFileName))
+                    DeleteFileW((leftover + inner.cFileName).c_str());
+            } while (FindNextFileW(files.get(), &inner));
+        }
+        files.reset();
+        RemoveDirectoryW(leftover.c_str()); // fails when something else is in it
+    } while (FindNextFileW(find.get(), &fd));
+}
+
+} // namespace
+
+TempFolder::TempFolder(const std::string& targetFolder) {
+    std::string folder = targetFolder;
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    RemoveLeftoverFolders(folder);
+    const std::string path = TempNameBeside(folder + "*");
+    const std::wstring wide = WidePath(path);
+    if (!CreateDirectoryW(wide.c_str(), nullptr))
+        return;
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    auto held = std::make_unique<Held>();
+    held->folder.reset(OpenFolder(wide, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    if (!held->folder) { // cannot be marked as in use: not used at all
+        RemoveDirectoryW(wide.c_str());
+        return;
+    }
+    held_ = std::move(held);
+    path_ = path + "\\";
+}
+
+TempFolder::~TempFolder() {
+    if (!held_)
+        return;
+    held_->folder.reset();
+    // Someone who lists the folder just now (a virus scanner, a file manager;
+    // on Wine without delete sharing) holds it for a moment: try again a few
+    // times. A folder that stays is removed by the next TempFolder here.
+    const std::wstring wide = WidePath(path_);
+    for (int attempt = 0; attempt < 20 && !RemoveDirectoryW(wide.c_str()); ++attempt) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)
+            break;
+        Sleep(5);
+    }
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {

@@ -87,8 +87,8 @@ void WaitDispatchingMessages(HANDLE ended) {
 
 // --- worker helpers ---
 
-constexpr int kReleasePollMs = 5;
-constexpr int kReleaseTries = 600; // 3 s
+constexpr int kReleasePollMs = 1;
+constexpr int kReleaseTries = 3000; // 3 s
 
 std::wstring DrawConsoleTitle() {
     static std::mutex lock;

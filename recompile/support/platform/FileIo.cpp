@@ -316,7 +316,9 @@ TempFolder::TempFolder(const std::string& targetFolder) {
         return;
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN);
     auto held = std::make_unique<Held>();
-    held->folder.reset(OpenFolder(wide, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    // With an access to its contents: Windows leaves handles that only read
+    // attributes out of its sharing checks.
+    held->folder.reset(OpenFolder(wide, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE));
     if (!held->folder) { // cannot be marked as in use: not used at all
         RemoveDirectoryW(wide.c_str());
         return;

@@ -316,9 +316,13 @@ TempFolder::TempFolder(const std::string& targetFolder) {
         return;
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN);
     auto held = std::make_unique<Held>();
-    // With an access to its contents: Windows leaves handles that only read
-    // attributes out of its sharing checks.
-    held->folder.reset(OpenFolder(wide, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    // Held without delete sharing, so that the clean-up of another wizard
+    // leaves the folder alone. Wine counts this handle in its sharing checks;
+    // Windows does not count a handle that only reads attributes, and there a
+    // folder removed between two files sends the next file beside its target.
+    // A handle with an access to the contents would count everywhere, but on
+    // Wine it makes every file made in the folder slower.
+    held->folder.reset(OpenFolder(wide, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE));
     if (!held->folder) { // cannot be marked as in use: not used at all
         RemoveDirectoryW(wide.c_str());
         return;

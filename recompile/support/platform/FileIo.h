@@ -72,9 +72,10 @@ private:
 // it needs no delete-on-close mark of its own. Instead the folder is held
 // open without delete sharing while it is in use. A folder left by a wizard
 // that was ended by force is held by nobody; the next TempFolder in the same
-// place removes it with whatever it holds, and leaves those of running
-// wizards alone. Never raises: when the folder cannot be made, Path() is
-// empty and AtomicFile works beside its target.
+// place removes it with the temporary files in it. A file that a running
+// wizard is writing is never removed (it is open without sharing). Never
+// raises: when the folder cannot be made, Path() is empty and AtomicFile
+// works beside its target.
 class TempFolder {
 public:
     explicit TempFolder(const std::string& targetFolder);

@@ -320,8 +320,8 @@ TempFolder::TempFolder(const std::string& targetFolder) {
     // leaves the folder alone. Wine counts this handle in its sharing checks;
     // Windows does not count a handle that only reads attributes, and there a
     // folder removed between two files sends the next file beside its target.
-    // A handle with an access to the contents would count everywhere, but on
-    // Wine it makes every file made in the folder slower.
+    // A handle with an access to the contents would count everywhere; on
+    // Wine it looked slower in the copy benchmark (not settled).
     held->folder.reset(OpenFolder(wide, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE));
     if (!held->folder) { // cannot be marked as in use: not used at all
         RemoveDirectoryW(wide.c_str());

@@ -240,28 +240,6 @@ TreeFacts GenerateTree(const std::string& installDir, const std::string& libDir)
 
 // --- folder helpers ---
 
-struct Entry {
-    std::string name;
-    uint64_t size;
-};
-
-std::vector<Entry> ListFolder(const std::string& folder) {
-    std::vector<Entry> entries;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW(Widen(DirWithDelimiter(folder) + "*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE)
-        return entries;
-    do {
-        if (fd.dwFileAttributes &
-            (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-            continue;
-        entries.push_back({Narrow(fd.cFileName),
-                           (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow});
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
-    return entries;
-}
-
 // Every file of the folder, hidden ones included (the temporary files of an
 // interrupted copy would be hidden).
 void EmptyFolder(const std::string& folder) {
@@ -302,8 +280,8 @@ void RemoveTree(const std::string& folder) {
 
 std::map<std::string, uint64_t> Snapshot(const std::string& folder) {
     std::map<std::string, uint64_t> files;
-    for (const Entry& e : ListFolder(folder))
-        files[ToLowerAscii(e.name)] = e.size;
+    for (const ListedFile& e : ListRegularFiles(folder))
+        files[ToLowerAscii(e.Name)] = e.Size;
     return files;
 }
 
@@ -352,12 +330,12 @@ std::vector<Copy> CopiesOfTheBlock(const BuildRequest& request) {
                           action.AttrValue("files"));
         const std::string from = DirWithDelimiter(request.InstallDir + action.AttrValue("from"));
         const std::string to = DirWithDelimiter(request.InstallDir + action.AttrValue("to"));
-        for (const Entry& e : ListFolder(from)) {
+        for (const ListedFile& e : ListRegularFiles(from)) {
             const bool excluded =
                 std::any_of(exceptions.begin(), exceptions.end(),
-                            [&](const std::string& mask) { return MatchesMask(e.name, mask); });
+                            [&](const std::string& mask) { return MatchesMask(e.Name, mask); });
             if (!excluded)
-                copies.push_back({Widen(from + e.name), Widen(to + e.name)});
+                copies.push_back({Widen(from + e.Name), Widen(to + e.Name)});
         }
     }
     return copies;

@@ -2,8 +2,6 @@
 
 #include "support/TextUtil.h"
 #include "support/platform/FileIo.h"
-#include "support/platform/Handles.h"
-#include "support/platform/Utf.h"
 #include "support/tkUtils.h"
 
 #include <windows.h>
@@ -29,29 +27,8 @@ bool StampOf(const std::string& path, FileStamp& stamp) {
     return true;
 }
 
-struct ListedFile {
-    std::string Name;
-    FileStamp Stamp;
-};
-
-// The regular files of one folder level (no folders, hidden or system files).
-std::vector<ListedFile> ListFolder(const std::string& folder) {
-    std::vector<ListedFile> files;
-    WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileExW(WidePath(DirWithDelimiter(folder) + "*").c_str(),
-                                     FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
-    if (!find)
-        return files;
-    constexpr DWORD skipped =
-        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    do {
-        if (!(fd.dwFileAttributes & skipped))
-            files.push_back(
-                {Narrow(fd.cFileName),
-                 {Join(fd.nFileSizeHigh, fd.nFileSizeLow),
-                  Join(fd.ftLastWriteTime.dwHighDateTime, fd.ftLastWriteTime.dwLowDateTime)}});
-    } while (FindNextFileW(find.get(), &fd));
-    return files;
+FileStamp StampOf(const ListedFile& file) {
+    return {file.Size, file.WriteTime};
 }
 
 } // namespace
@@ -92,7 +69,7 @@ void DeployFiles(const std::string& folder, const std::vector<DeployCopy>& copie
         if (!DirExists(copy.TargetFolder))
             continue;
         if (!listed) {
-            files = ListFolder(folder); // one listing serves every target
+            files = ListRegularFiles(folder); // one listing serves every target
             listed = true;
         }
         const std::string to = DirWithDelimiter(copy.TargetFolder);
@@ -100,8 +77,8 @@ void DeployFiles(const std::string& folder, const std::vector<DeployCopy>& copie
         // target folder rather than one query per file.
         std::map<std::string, FileStamp> present;
         if (record)
-            for (const ListedFile& file : ListFolder(copy.TargetFolder))
-                present.emplace(ToLowerAscii(file.Name), file.Stamp);
+            for (const ListedFile& file : ListRegularFiles(copy.TargetFolder))
+                present.emplace(ToLowerAscii(file.Name), StampOf(file));
         for (const std::string& mask : SplitMaskList(copy.Masks))
             for (const ListedFile& file : files) {
                 if (!MatchesMask(file.Name, mask))
@@ -111,12 +88,12 @@ void DeployFiles(const std::string& folder, const std::vector<DeployCopy>& copie
                 if (record) {
                     auto it = present.find(ToLowerAscii(file.Name));
                     if (it != present.end() &&
-                        record->IsCurrent(source, file.Stamp, target, it->second))
+                        record->IsCurrent(source, StampOf(file), target, it->second))
                         continue;
                 }
                 CopyOneFile(source, target);
                 if (record)
-                    record->Remember(source, file.Stamp, target);
+                    record->Remember(source, StampOf(file), target);
             }
     }
 }

@@ -22,10 +22,23 @@ namespace vdx {
 
 namespace {
 
-// The regular files of one folder, in the order the file system lists them:
-// no folders, no hidden or system files. A missing folder has no files.
+// The names of ListRegularFiles.
 std::vector<std::string> ListFiles(const std::string& folder) {
-    std::vector<std::string> files;
+    std::vector<std::string> names;
+    for (ListedFile& file : ListRegularFiles(folder))
+        names.push_back(std::move(file.Name));
+    return names;
+}
+
+bool MatchesAny(const std::string& name, const std::vector<std::string>& masks) {
+    return std::any_of(masks.begin(), masks.end(),
+                       [&](const std::string& mask) { return MatchesMask(name, mask); });
+}
+
+} // namespace
+
+std::vector<ListedFile> ListRegularFiles(const std::string& folder) {
+    std::vector<ListedFile> files;
     WIN32_FIND_DATAW fd;
     UniqueFind find(FindFirstFileExW(WidePath(DirWithDelimiter(folder) + "*").c_str(),
                                      FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0));
@@ -36,17 +49,13 @@ std::vector<std::string> ListFiles(const std::string& folder) {
     do {
         if (fd.dwFileAttributes & skipped)
             continue;
-        files.push_back(Narrow(fd.cFileName));
+        files.push_back({Narrow(fd.cFileName),
+                         (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow,
+                         (static_cast<uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
+                             fd.ftLastWriteTime.dwLowDateTime});
     } while (FindNextFileW(find.get(), &fd));
     return files;
 }
-
-bool MatchesAny(const std::string& name, const std::vector<std::string>& masks) {
-    return std::any_of(masks.begin(), masks.end(),
-                       [&](const std::string& mask) { return MatchesMask(name, mask); });
-}
-
-} // namespace
 
 bool DirExists(const std::string& path) {
     if (path.empty())

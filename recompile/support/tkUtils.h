@@ -3,6 +3,7 @@
 // and deleting the files of one folder by masks, the system folder, and running
 // a program while the window stays responsive. Paths are UTF-8.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,19 @@ bool MatchesMask(std::string_view name, std::string_view mask);
 // --- file system (Win32 shell) ---
 
 bool DirExists(const std::string& path);
+
+// A regular file of a folder as the folder's listing shows it.
+struct ListedFile {
+    std::string Name;
+    uint64_t Size = 0;
+    uint64_t WriteTime = 0; // FILETIME as one number
+};
+
+// The regular files of one folder level, in the order the file system lists
+// them: no folders, no hidden or system files. A missing folder has none.
+// The mask operations match their masks against these long names.
+std::vector<ListedFile> ListRegularFiles(const std::string& folder);
+
 void CopyOneFile(const std::string& source, const std::string& target);
 void CopyFilesByMask(const std::string& sourceFolder, const std::string& targetFolder,
                      std::string_view masks, std::string_view exceptionMasks);
